@@ -1,0 +1,15 @@
+// CQuellixApp: the application object; it owns the main dialog.
+#pragma once
+
+#include "framework/App.h"
+#include "ui/QuellixDlg.h"
+
+class CQuellixApp : public CWinApp {
+public:
+    CQuellixApp();
+    BOOL InitInstance() override;
+
+    CQuellixDlg m_dlgMain;
+};
+
+extern CQuellixApp theApp;

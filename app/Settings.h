@@ -1,0 +1,31 @@
+// Every registry setting of the program, declared once: name and default.
+#pragma once
+
+#include "framework/WinTypes.h"
+
+struct CIntSetting {
+    const WCHAR16* name;
+    int defaultValue;
+};
+
+namespace Settings {
+
+inline constexpr const WCHAR16* kSection = _T("Settings");
+
+inline constexpr CIntSetting HideWindowWithZeroDimensions{_T("HideWindowWithZeroDimensions"), 1};
+inline constexpr CIntSetting HideDisabledWindows{_T("HideDisabledWindows"), 1};
+inline constexpr CIntSetting HideHiddenWindows{_T("HideHiddenWindows"), 1};
+inline constexpr CIntSetting DisplayWindowIcon{_T("DisplayWindowIcon"), 1};
+inline constexpr CIntSetting HideWindowsWithoutCaption{_T("HideWindowsWithoutCaption"), 1};
+inline constexpr CIntSetting StartInSystemTray{_T("StartInSystemTray"), 0};
+inline constexpr CIntSetting RememberLayout{_T("RememberLayout"), 1};
+
+// The main dialog's WINDOWPLACEMENT, as its 44 raw bytes.
+inline constexpr const WCHAR16* kLastLocation = _T("QuellixLastLocation");
+
+// Column widths: "Column <index from 0> Of <list number>".
+inline constexpr const WCHAR16* kColumnWidthFormat = _T("Column %d Of %d");
+inline constexpr int kWindowListNumber = 1;
+inline constexpr int kRuleListNumber = 2;
+
+} // namespace Settings

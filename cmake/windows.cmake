@@ -1,0 +1,64 @@
+# The Windows product, its framework layer and the static runtime.
+
+# Windows test programs run under Wine with the test display and prefix of this build folder.
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}")
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+if(MINGW)
+  # Only system DLLs beside the exe: the C++ runtime and winpthread are linked in.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+add_library(quellix_framework STATIC
+  framework/App.cpp
+  framework/Controls.cpp
+  framework/Dialog.cpp
+  framework/Wnd.cpp
+)
+target_link_libraries(quellix_framework PUBLIC quellix_core comctl32 ole32 oleaut32 shell32 user32 gdi32 advapi32)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QUELLIX_MANIFEST_ARCH "amd64")
+else()
+  set(QUELLIX_MANIFEST_ARCH "x86")
+endif()
+if(QUELLIX_UIACCESS)
+  set(QUELLIX_UIACCESS "true")
+else()
+  set(QUELLIX_UIACCESS "false")
+endif()
+configure_file(res/Quellix.manifest.in ${CMAKE_BINARY_DIR}/Quellix.manifest @ONLY)
+file(WRITE ${CMAKE_BINARY_DIR}/Manifest.rc.in
+  "#include <winuser.h>\nCREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${CMAKE_BINARY_DIR}/Quellix.manifest\"\n")
+configure_file(${CMAKE_BINARY_DIR}/Manifest.rc.in ${CMAKE_BINARY_DIR}/Manifest.rc COPYONLY)
+
+# The application code, shared by the exe and the Windows tests that drive it in-process.
+add_library(quellix_app STATIC
+  ui/QuellixDlg.cpp
+  ui/HelpLinks.cpp
+  ui/WindowList.cpp
+  ui/TrayIcon.cpp
+  rules/RuleList.cpp
+  rules/RuleFile.cpp
+  engine/Watcher.cpp
+)
+target_link_libraries(quellix_app PUBLIC quellix_framework)
+
+# Resources without the manifest, for test programs that show the dialogs in-process.
+set(QUELLIX_RC ${CMAKE_SOURCE_DIR}/res/Quellix.rc)
+set_source_files_properties(${QUELLIX_RC} PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/res/Quellix.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
+set_source_files_properties(${CMAKE_BINARY_DIR}/Manifest.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_BINARY_DIR}/Quellix.manifest")
+
+add_executable(Quellix WIN32
+  framework/WinMain.cpp
+  app/QuellixApp.cpp
+  app/SingleInstance.cpp
+  ${QUELLIX_RC}
+  ${CMAKE_BINARY_DIR}/Manifest.rc
+)
+target_link_libraries(Quellix PRIVATE quellix_app)
+if(MINGW)
+  target_link_options(Quellix PRIVATE -municode)
+endif()

@@ -1,0 +1,125 @@
+#include "App.h"
+
+#include <ole2.h>
+
+namespace {
+CWinApp* g_pApp = nullptr;
+}
+
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+
+CWinApp::CWinApp() {
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    if (m_dwRestartManagerSupportFlags & AFX_RESTART_MANAGER_SUPPORT_RESTART)
+        ::RegisterApplicationRestart(L"", 0);
+    return TRUE;
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HWND main = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+        // Modal dialogs run their own loops; this one serves the modeless main dialog.
+        if (main != nullptr && ::IsDialogMessageW(main, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    ExitInstance();
+    return static_cast<int>(msg.wParam);
+}
+
+int CWinApp::ExitInstance() {
+    return 0;
+}
+
+void CWinApp::SetRegistryKey(const WCHAR* company) {
+    m_strRegistryKey = company;
+}
+
+CRegKey CWinApp::OpenSectionKey(const WCHAR* section, bool create) const {
+    CString path;
+    path.Format(L"Software\\%s\\%s\\%s", m_strRegistryKey, m_strAppName, section);
+    HKEY key = nullptr;
+    LONG rc = create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                         nullptr, &key, nullptr)
+                     : ::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
+    return CRegKey(rc == ERROR_SUCCESS ? key : nullptr);
+}
+
+UINT CWinApp::GetProfileIntW(const WCHAR* section, const WCHAR* entry, int defaultValue) const {
+    CRegKey key = OpenSectionKey(section, false);
+    DWORD value = 0, type = 0, size = sizeof(value);
+    if (!key || ::RegQueryValueExW(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                                   &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value))
+        return static_cast<UINT>(defaultValue);
+    return value;
+}
+
+BOOL CWinApp::WriteProfileInt(const WCHAR* section, const WCHAR* entry, int value) const {
+    CRegKey key = OpenSectionKey(section, true);
+    DWORD v = static_cast<DWORD>(value);
+    return key && ::RegSetValueExW(key.Get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                                   sizeof(v)) == ERROR_SUCCESS;
+}
+
+BOOL CWinApp::GetProfileBinary(const WCHAR* section, const WCHAR* entry, std::vector<BYTE>& data) const {
+    data.clear();
+    CRegKey key = OpenSectionKey(section, false);
+    DWORD type = 0, size = 0;
+    if (!key || ::RegQueryValueExW(key.Get(), entry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_BINARY)
+        return FALSE;
+    data.resize(size);
+    if (::RegQueryValueExW(key.Get(), entry, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
+        data.clear();
+        return FALSE;
+    }
+    data.resize(size);
+    return TRUE;
+}
+
+BOOL CWinApp::WriteProfileBinary(const WCHAR* section, const WCHAR* entry, const BYTE* data,
+                                 UINT size) const {
+    CRegKey key = OpenSectionKey(section, true);
+    return key && ::RegSetValueExW(key.Get(), entry, 0, REG_BINARY, data, size) == ERROR_SUCCESS;
+}
+
+void CWinApp::BeginWaitCursor() {
+    if (m_nWaitCursor++ == 0)
+        m_hcurWaitRestore = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+}
+
+void CWinApp::EndWaitCursor() {
+    if (m_nWaitCursor > 0 && --m_nWaitCursor == 0)
+        ::SetCursor(m_hcurWaitRestore);
+}
+
+int AfxMessageBox(const WCHAR* text, UINT type) {
+    CWinApp* app = AfxGetApp();
+    HWND owner = nullptr;
+    if (app != nullptr && app->m_pMainWnd != nullptr && ::IsWindowVisible(app->m_pMainWnd->m_hWnd))
+        owner = app->m_pMainWnd->m_hWnd;
+    if ((type & MB_ICONMASK) == 0)
+        type |= MB_ICONEXCLAMATION;
+    return ::MessageBoxW(owner, text, app ? app->m_strAppName.GetString() : L"", type);
+}
+
+BOOL AfxOleInit() {
+    return SUCCEEDED(::OleInitialize(nullptr)) ? TRUE : FALSE;
+}
+
+void AfxEnableControlContainer() {
+    // The program hosts no ActiveX controls: nothing to prepare.
+}

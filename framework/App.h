@@ -1,0 +1,61 @@
+// CWinApp: the application object, its message loop and its registry profile.
+#pragma once
+
+#include "Handle.h"
+#include "Wnd.h"
+
+#include <vector>
+
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    virtual BOOL InitInstance();
+    // The message loop; it ends when the main window is destroyed.
+    virtual int Run();
+    virtual int ExitInstance();
+
+    // Profile under HKCU\Software\<key>\<application name>\<section>.
+    void SetRegistryKey(const WCHAR* company);
+    UINT GetProfileIntW(const WCHAR* section, const WCHAR* entry, int defaultValue) const;
+    BOOL WriteProfileInt(const WCHAR* section, const WCHAR* entry, int value) const;
+    // FALSE when the value is missing; otherwise its bytes.
+    BOOL GetProfileBinary(const WCHAR* section, const WCHAR* entry, std::vector<BYTE>& data) const;
+    BOOL WriteProfileBinary(const WCHAR* section, const WCHAR* entry, const BYTE* data, UINT size) const;
+
+    void BeginWaitCursor();
+    void EndWaitCursor();
+
+    HINSTANCE m_hInstance = nullptr;
+    CWnd* m_pMainWnd = nullptr;
+    int m_nCmdShow = SW_SHOWNORMAL;
+    CString m_strAppName;
+    CString m_strRegistryKey;
+    DWORD m_dwRestartManagerSupportFlags = 0;
+
+private:
+    CRegKey OpenSectionKey(const WCHAR* section, bool create) const;
+
+    int m_nWaitCursor = 0;
+    HCURSOR m_hcurWaitRestore = nullptr;
+};
+
+#define AFX_RESTART_MANAGER_SUPPORT_RESTART 0x01
+
+CWinApp* AfxGetApp();
+// Message box captioned with the application title, owned by the active main window.
+int AfxMessageBox(const WCHAR* text, UINT type = MB_OK);
+BOOL AfxOleInit();
+void AfxEnableControlContainer();
+
+// Keeps the wait cursor on for its scope, exceptions included.
+class CWaitCursor {
+public:
+    CWaitCursor() { AfxGetApp()->BeginWaitCursor(); }
+    ~CWaitCursor() { AfxGetApp()->EndWaitCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};

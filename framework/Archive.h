@@ -1,0 +1,84 @@
+// CArchive: buffered little-endian serialisation over a CFile.
+#pragma once
+
+#include "Exception.h"
+
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+// A byte stream that an archive reads or writes.
+class CFile {
+public:
+    virtual ~CFile() = default;
+    // Reads up to count bytes; returns the number read, 0 at the end.
+    virtual UINT Read(void* buffer, UINT count) = 0;
+    // Writes all count bytes or throws.
+    virtual void Write(const void* buffer, UINT count) = 0;
+    virtual void Flush() {}
+};
+
+// A file held in memory.
+class CMemFile : public CFile {
+public:
+    CMemFile() = default;
+    CMemFile(const void* data, size_t size)
+        : m_data(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size) {}
+    UINT Read(void* buffer, UINT count) override;
+    void Write(const void* buffer, UINT count) override;
+    const std::vector<BYTE>& Data() const { return m_data; }
+
+private:
+    std::vector<BYTE> m_data;
+    size_t m_pos = 0;
+};
+
+class CArchive {
+public:
+    enum Mode { store = 0, load = 1 };
+    CArchive(CFile* file, UINT mode, int bufferSize = 4096);
+    // An archive that was not closed is dropped without flushing: its data may be incomplete.
+    ~CArchive() = default;
+    CArchive(const CArchive&) = delete;
+    CArchive& operator=(const CArchive&) = delete;
+
+    bool IsStoring() const { return m_mode == store; }
+    bool IsLoading() const { return m_mode == load; }
+
+    template <class T>
+        requires(std::is_integral_v<T> && sizeof(T) == 4)
+    CArchive& operator<<(T value) {
+        WriteUInt32(static_cast<std::uint32_t>(value));
+        return *this;
+    }
+    template <class T>
+        requires(std::is_integral_v<T> && sizeof(T) == 4)
+    CArchive& operator>>(T& value) {
+        value = static_cast<T>(ReadUInt32());
+        return *this;
+    }
+
+    // Writes the string's UTF-16LE units, with no length and no terminator.
+    void WriteString(StringView text);
+    // Reads units up to a CR or LF (after a CR one more unit is consumed). The end of the
+    // file ends the line. Returns FALSE when nothing at all was left to read.
+    BOOL ReadString(CString& text);
+
+    void Flush();
+    // Flushes what is stored and detaches from the file.
+    void Close();
+
+private:
+    void WriteUInt32(std::uint32_t value);
+    std::uint32_t ReadUInt32();
+    void WriteBytes(const BYTE* data, size_t count);
+    // Reads exactly count bytes unless the file ends; returns the number read.
+    size_t ReadBytes(BYTE* data, size_t count);
+
+    CFile* m_file;
+    UINT m_mode;
+    std::vector<BYTE> m_buffer;
+    size_t m_pos = 0;  // next byte in the buffer
+    size_t m_fill = 0; // bytes valid in the buffer (loading)
+};

@@ -1,0 +1,57 @@
+// Wrappers of the common controls, menus and image lists that the program uses.
+#pragma once
+
+#include "Handle.h"
+#include "Wnd.h"
+
+class CEdit : public CWnd {};
+
+class CListCtrl : public CWnd {
+public:
+    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    int GetNextItem(int start, UINT flags) const {
+        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
+    }
+    DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
+    void SetExtendedStyle(DWORD style) const { SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style); }
+    int InsertColumn(int index, const WCHAR* caption, int format, int width) const;
+    // Inserts a row with its column-0 text and, when image >= 0, its image.
+    int InsertItem(int row, const WCHAR* text, int image = -1) const;
+    BOOL SetItemText(int row, int column, const WCHAR* text) const;
+    CString GetItemText(int row, int column) const;
+    BOOL SetItemData(int row, DWORD_PTR data) const;
+    DWORD_PTR GetItemData(int row) const;
+    BOOL DeleteItem(int row) const { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(row))); }
+    HIMAGELIST SetImageList(HIMAGELIST list, int kind) const {
+        return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
+    }
+    HWND GetHeaderCtrl() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }
+};
+
+class CImageList {
+public:
+    BOOL Create(int cx, int cy, UINT flags, int initial, int grow) {
+        m_list.Reset(::ImageList_Create(cx, cy, flags, initial, grow));
+        return m_list ? TRUE : FALSE;
+    }
+    void DeleteImageList() { m_list.Reset(); }
+    // Appends a copy of the icon; returns its index or -1.
+    int Add(HICON icon) const { return ::ImageList_ReplaceIcon(m_list.Get(), -1, icon); }
+    int GetImageCount() const { return ::ImageList_GetImageCount(m_list.Get()); }
+    HIMAGELIST GetSafeHandle() const { return m_list.Get(); }
+
+private:
+    CImageListHandle m_list;
+};
+
+class CMenu {
+public:
+    BOOL LoadMenu(UINT id);
+    void DestroyMenu() { m_menu.Reset(); }
+    HMENU GetSafeHmenu() const { return m_menu.Get(); }
+    // Sub-menus stay owned by this menu.
+    HMENU GetSubMenu(int pos) const { return ::GetSubMenu(m_menu.Get(), pos); }
+
+private:
+    CMenuHandle m_menu;
+};

@@ -1,0 +1,15 @@
+// CObject: the root of serialisable objects.
+#pragma once
+
+class CArchive;
+
+class CObject {
+public:
+    virtual ~CObject() = default;
+    virtual void Serialize(CArchive& ar);
+
+protected:
+    CObject() = default;
+    CObject(const CObject&) = default;
+    CObject& operator=(const CObject&) = default;
+};

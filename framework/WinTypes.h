@@ -1,0 +1,58 @@
+// The few Win32 types and constants that the platform-independent core uses.
+// On Windows they come from <windows.h>; elsewhere they are defined here with the same sizes.
+#pragma once
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <tchar.h>
+// Text is UTF-16; on Windows wchar_t is one UTF-16 unit.
+using WCHAR16 = wchar_t;
+#else
+#include <cstdint>
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using UINT = unsigned int;
+using INT_PTR = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
+using WCHAR16 = char16_t;
+using HWND = struct HWND__*;
+
+#define TRUE 1
+#define FALSE 0
+#define _T(x) u##x
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+struct POINT {
+    LONG x;
+    LONG y;
+};
+struct WINDOWPLACEMENT {
+    UINT length;
+    UINT flags;
+    UINT showCmd;
+    POINT ptMinPosition;
+    POINT ptMaxPosition;
+    RECT rcNormalPosition;
+};
+
+#define SW_HIDE 0
+#define WM_CLOSE 0x0010
+#define WS_BORDER 0x00800000L
+#define WS_DLGFRAME 0x00400000L
+#define WS_CAPTION 0x00C00000L
+#endif
+
+static_assert(sizeof(WCHAR16) == 2, "text is handled as UTF-16 code units");
+static_assert(sizeof(WINDOWPLACEMENT) == 44, "the stored placement is the 44-byte record");

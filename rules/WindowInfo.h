@@ -1,0 +1,39 @@
+// CWindowInfo: the record of one window, and of one auto-close rule.
+#pragma once
+
+#include "framework/Object.h"
+#include "framework/String.h"
+
+#include <memory>
+
+class CWindowInfo : public CObject {
+public:
+    CWindowInfo() = default;
+    ~CWindowInfo() override = default;
+
+    // A new rule made from this record: every member but the window handle.
+    std::unique_ptr<CWindowInfo> CopyForRule() const {
+        std::unique_ptr<CWindowInfo> copy(new CWindowInfo(*this));
+        copy->m_hWnd = nullptr;
+        return copy;
+    }
+
+    void Serialize(CArchive& ar) override;
+
+    CString m_strTitle;
+    CString m_strClass;
+    HWND m_hWnd = nullptr;
+    RECT m_rcWindow = {0, 0, 0, 0};
+    DWORD m_dwStyle = 0;
+    DWORD m_dwExStyle = 0;
+    BOOL m_bMatchTitle = FALSE;
+    BOOL m_bMatchClass = TRUE;
+    BOOL m_bMatchLocation = FALSE;
+    BOOL m_bMatchDimensions = TRUE;
+    BOOL m_bMatchStyle = TRUE;
+    BOOL m_bMatchExStyle = TRUE;
+    int m_nDelayMs = 100;
+
+private:
+    CWindowInfo(const CWindowInfo&) = default;
+};

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian/Ubuntu. Idempotent; does nothing when all is there.
+set -euo pipefail
+
+need=()
+have() { command -v "$1" >/dev/null 2>&1; }
+have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
+have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
+have cmake || need+=(cmake)
+have make || need+=(make)
+have wine || need+=(wine wine32 wine64)
+have Xvfb || need+=(xvfb)
+have import || need+=(imagemagick)
+[ -d /usr/share/wine/fonts ] || need+=(fonts-wine)
+have xdotool || need+=(xdotool)
+[ -d /usr/src/googletest ] || need+=(googletest)
+have clang++ || need+=(clang)
+dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+
+[ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+
+[ ${#need[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${need[@]}"

@@ -1,0 +1,54 @@
+#include "framework/String.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CString Fmt(const WCHAR16* format, auto... args) {
+    CString s;
+    s.Format(format, args...);
+    return s;
+}
+
+TEST(Format, DecimalIsSignedAndHexIsLowerCaseWithoutPadding) {
+    EXPECT_EQ(Fmt(_T("%d"), -8), _T("-8"));
+    EXPECT_EQ(Fmt(_T("%d"), 0), _T("0"));
+    EXPECT_EQ(Fmt(_T("%d"), -2147483647 - 1), _T("-2147483648"));
+    EXPECT_EQ(Fmt(_T("%x"), 0x80CF0048u), _T("80cf0048"));
+    EXPECT_EQ(Fmt(_T("%x"), 0u), _T("0"));
+    // A 32-bit unsigned value printed with %d reads as signed, as printf would.
+    EXPECT_EQ(Fmt(_T("%d"), 0xFFFFFFFFu), _T("-1"));
+    // A negative value printed with %x shows its 32-bit pattern.
+    EXPECT_EQ(Fmt(_T("%x"), -1), _T("ffffffff"));
+}
+
+TEST(Format, StringsPercentAndArgumentOrder) {
+    CString title(_T("abc"));
+    EXPECT_EQ(Fmt(_T("Column %d Of %d"), 3, 1), _T("Column 3 Of 1"));
+    EXPECT_EQ(Fmt(_T("%s - %s"), title, _T("XY")), _T("abc - XY"));
+    EXPECT_EQ(Fmt(_T("100%% %s"), _T("")), _T("100% "));
+    // A string with a percent sign is data, never a format.
+    EXPECT_EQ(Fmt(_T("%s"), _T("%d%s")), _T("%d%s"));
+}
+
+TEST(Format, MissingArgumentsPrintNothing) {
+    EXPECT_EQ(Fmt(_T("a%db")), _T("ab"));
+    EXPECT_EQ(Fmt(_T("trailing %")), _T("trailing %"));
+}
+
+TEST(Format, UnitsBeyondTheBasicPlaneStayAsSurrogatePairs) {
+    const WCHAR16 text[] = {0xD83D, 0xDE00, 0};
+    CString s = Fmt(_T("[%s]"), text);
+    ASSERT_EQ(s.GetLength(), 4);
+    EXPECT_EQ(s.GetAt(1), 0xD83D);
+    EXPECT_EQ(s.GetAt(2), 0xDE00);
+}
+
+TEST(StringReplace, CollapsesPairsInOneLeftToRightPass) {
+    CString s(_T("C:\\\\\\Users\\\\x"));
+    s.Replace(_T("\\\\"), _T("\\"));
+    // Three backslashes become two: the pass does not look at its own output.
+    EXPECT_EQ(s, _T("C:\\\\Users\\x"));
+}
+
+} // namespace

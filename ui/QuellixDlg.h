@@ -1,0 +1,131 @@
+// CQuellixDlg: the main dialog. Its members are implemented in the files of the subsystem
+// they serve: ui/ (dialog, window list, tray), rules/ (rule list, rule file), engine/.
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "framework/Handle.h"
+
+#include <memory>
+
+class CWindowInfo;
+
+class CQuellixDlg : public CDialog {
+public:
+    explicit CQuellixDlg(CWnd* parent = nullptr);
+    ~CQuellixDlg() override;
+
+    void Serialize(CArchive& ar) override;
+
+    // Window list (ui/WindowList.cpp)
+    void SetupWindowListColumns();
+    void RefreshWindowList();
+    void AddWindowToList(HWND hwnd);
+    static BOOL CALLBACK EnumWindowsCallback(HWND hwnd, LPARAM lParam);
+    static void ClearRecordList(CListCtrl& list);
+
+    // Tray icon and showing (ui/TrayIcon.cpp)
+    void AddTrayIcon();
+    void ShowMainDialog();
+
+    // Rule list (rules/RuleList.cpp)
+    void SetupRuleListColumns();
+    void AppendRuleRow(std::unique_ptr<CWindowInfo> record);
+    void UpdateRuleRow(int row);
+    void RenumberRuleRows();
+    CWindowInfo* GetRule(int row) const;
+
+    // Rule file (rules/RuleFile.cpp)
+    void SerializeRuleFile(BOOL save);
+
+    // Foreground watcher and delayed closing (engine/Watcher.cpp)
+    void CheckWindowAgainstRules(HWND hwnd);
+    // Drops the pending close of a rule that is being deleted.
+    void CancelPendingClose(CWindowInfo& rule);
+
+    CListCtrl& WindowList() { return m_listWindows; }
+    CListCtrl& RuleList() { return m_listRules; }
+
+protected:
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    // Main dialog (ui/QuellixDlg.cpp)
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnDestroy();
+    void OnGetMinMaxInfo(MINMAXINFO* info);
+    void OnExit();
+    void OnClose();
+    void OnTimer(UINT_PTR id);
+    void OnStartInSystemTrayClicked();
+    void OnRememberLayoutClicked();
+    void SavePlacement();
+    void RestorePlacement();
+
+    // Help links (ui/HelpLinks.cpp)
+    BOOL OnHelpInfo(HELPINFO* info);
+    void OnHelpTutorial();
+    void OnHelpOtherSoftware();
+    void OnHelpContactSupport();
+    void OnHelpKorvantSoftware();
+
+    // Window list (ui/WindowList.cpp)
+    void OnHideZeroDimensionsClicked();
+    void OnHideDisabledClicked();
+    void OnHideHiddenClicked();
+    void OnDisplayIconClicked();
+    void OnHideWithoutCaptionClicked();
+    void OnRefreshListCommand();
+    void OnCloseSelectedWindow();
+    void SaveColumnWidths(CListCtrl& list, int listNumber);
+
+    // Tray icon and menus (ui/TrayIcon.cpp)
+    void OnContextMenu(HWND hwnd, POINT point);
+    void OnMenuButton();
+    void OnHelpButton();
+    void OnHideToTray();
+    void OnConfigure();
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    void RemoveTrayIcon();
+
+    // Rule commands (rules/RuleList.cpp)
+    void OnAutoCloseSelectedWindow();
+    void OnBnClickedAutoCloseSelected();
+    void OnBnClickedEdit();
+    void OnBnClickedDeleteRecord();
+    void OnNMDblclkRuleList(NMHDR* nmhdr, LRESULT* result);
+    void OnNMDblclkWindowList(NMHDR* nmhdr, LRESULT* result);
+
+    // Foreground watcher (engine/Watcher.cpp)
+    void InstallWinEventHook();
+    void RemoveWinEventHook();
+
+    CWinEventHook m_hWinEventHook;
+    CMenu m_menuTray;
+    CMenu m_menuHelp;
+    CString m_strColumnKey;
+    RECT m_rcInitialWindow = {0, 0, 0, 0};
+    CMenu m_menuPopup;
+    CImageList m_imageList;
+    HICON m_hIcon = nullptr;
+    CListCtrl m_listWindows;
+    BOOL m_bHideWindowWithZeroDimensions = 0;
+    BOOL m_bHideDisabledWindows = 0;
+    BOOL m_bHideHiddenWindows = 0;
+    BOOL m_bDisplayWindowIcon = 0;
+    CListCtrl m_listRules;
+    CEdit m_editStatus;
+    BOOL m_bHideWindowsWithoutCaption = 0;
+    BOOL m_bStartInSystemTray = 0;
+    BOOL m_bRememberLayout = 0;
+};
+
+// The one main dialog; callbacks without context reach it through this pointer.
+extern CQuellixDlg* g_pMainDlg;
+// The id of the shell's registered "TaskbarCreated" message.
+extern UINT g_uTaskbarCreatedMsg;
