@@ -13,6 +13,7 @@ add_library(quellix_framework STATIC
   framework/App.cpp
   framework/Controls.cpp
   framework/Dialog.cpp
+  framework/DiskFile.cpp
   framework/Wnd.cpp
 )
 target_link_libraries(quellix_framework PUBLIC quellix_core comctl32 ole32 oleaut32 shell32 user32 gdi32 advapi32)
@@ -38,6 +39,7 @@ add_library(quellix_app STATIC
   ui/HelpLinks.cpp
   ui/WindowList.cpp
   ui/TrayIcon.cpp
+  rules/RuleEditorDlg.cpp
   rules/RuleList.cpp
   rules/RuleFile.cpp
   engine/Watcher.cpp

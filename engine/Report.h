@@ -1,0 +1,4 @@
+// The foreground report of the status line.
+#pragma once
+
+#include "framework/String.h"

@@ -1,0 +1,4 @@
+// Rule-list cell texts.
+#pragma once
+
+#include "rules/WindowInfo.h"

@@ -1,0 +1,4 @@
+// CDlgAutoCloseWindow: the rule editor.
+#pragma once
+
+#include "framework/Dialog.h"

@@ -1,0 +1,4 @@
+// Where the rule file lies: path arithmetic without the shell.
+#pragma once
+
+#include "framework/String.h"
