@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 UINT CMemFile::Read(void* buffer, UINT count) {
     size_t n = std::min<size_t>(count, m_data.size() - m_pos);
@@ -18,7 +19,8 @@ void CMemFile::Write(const void* buffer, UINT count) {
 }
 
 CArchive::CArchive(CFile* file, UINT mode, int bufferSize)
-    : m_file(file), m_mode(mode), m_buffer(static_cast<size_t>(bufferSize < 16 ? 16 : bufferSize)) {}
+    : m_file(file), m_mode(mode), m_buffer(static_cast<size_t>(bufferSize < 16 ? 16 : bufferSize)) {
+}
 
 void CArchive::WriteBytes(const BYTE* data, size_t count) {
     while (count != 0) {
@@ -51,40 +53,98 @@ size_t CArchive::ReadBytes(BYTE* data, size_t count) {
 
 void CArchive::WriteUInt32(std::uint32_t value) {
     const BYTE bytes[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+    if (m_buffer.size() - m_pos >= 4) {
+        std::memcpy(m_buffer.data() + m_pos, bytes, 4);
+        m_pos += 4;
+        return;
+    }
     WriteBytes(bytes, 4);
 }
 
 std::uint32_t CArchive::ReadUInt32() {
     BYTE b[4];
-    if (ReadBytes(b, 4) != 4)
+    if (m_fill - m_pos >= 4) {
+        std::memcpy(b, m_buffer.data() + m_pos, 4);
+        m_pos += 4;
+    } else if (ReadBytes(b, 4) != 4) {
         throw CArchiveException(CArchiveException::endOfFile);
+    }
     return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
            std::uint32_t(b[3]) << 24;
 }
 
 void CArchive::WriteString(StringView text) {
-    for (WCHAR16 unit : text) {
-        const BYTE bytes[2] = {BYTE(unit), BYTE(unit >> 8)};
-        WriteBytes(bytes, 2);
+    // Units are packed straight into the buffer: one call per string, not per unit.
+    size_t i = 0;
+    while (i < text.size()) {
+        if (m_buffer.size() - m_pos < 2)
+            Flush();
+        size_t n = std::min(text.size() - i, (m_buffer.size() - m_pos) / 2);
+        BYTE* out = m_buffer.data() + m_pos;
+        for (size_t k = 0; k < n; ++k) {
+            const WCHAR16 unit = text[i + k];
+            out[2 * k] = BYTE(unit);
+            out[2 * k + 1] = BYTE(unit >> 8);
+        }
+        m_pos += 2 * n;
+        i += n;
     }
+}
+
+bool CArchive::FillForUnit() {
+    // Keep a split unit's first byte in front of the next read.
+    size_t left = m_fill - m_pos;
+    if (left != 0)
+        m_buffer[0] = m_buffer[m_pos];
+    m_pos = 0;
+    m_fill = left;
+    while (m_fill < 2) {
+        UINT n =
+            m_file->Read(m_buffer.data() + m_fill, static_cast<UINT>(m_buffer.size() - m_fill));
+        if (n == 0)
+            return false;
+        m_fill += n;
+    }
+    return true;
 }
 
 BOOL CArchive::ReadString(CString& text) {
     text.Empty();
     bool any = false;
-    BYTE b[2];
-    while (ReadBytes(b, 2) == 2) {
-        any = true;
-        WCHAR16 unit = static_cast<WCHAR16>(b[0] | b[1] << 8);
-        if (unit == u'\r') {
-            ReadBytes(b, 2);
-            break;
+    for (;;) {
+        if (m_fill - m_pos < 2 && !FillForUnit()) {
+            // The end of the file ends the line; a lone last byte is no unit.
+            m_pos = m_fill = 0;
+            return any ? TRUE : FALSE;
         }
-        if (unit == u'\n')
-            break;
-        text += unit;
+        any = true;
+        // Scan the whole units in the buffer for the end of the line, decoding in chunks.
+        const BYTE* p = m_buffer.data() + m_pos;
+        const size_t units = (m_fill - m_pos) / 2;
+        WCHAR16 chunk[256];
+        size_t k = 0, n = 0;
+        WCHAR16 unit = 0;
+        for (; k < units; ++k) {
+            unit = static_cast<WCHAR16>(p[2 * k] | p[2 * k + 1] << 8);
+            if (unit == u'\r' || unit == u'\n')
+                break;
+            chunk[n++] = unit;
+            if (n == std::size(chunk)) {
+                text += StringView(chunk, n);
+                n = 0;
+            }
+        }
+        text += StringView(chunk, n);
+        m_pos += 2 * k;
+        if (k == units)
+            continue;
+        m_pos += 2;
+        if (unit == u'\r') {
+            BYTE b[2];
+            ReadBytes(b, 2); // the LF that follows a CR
+        }
+        return TRUE;
     }
-    return any ? TRUE : FALSE;
 }
 
 void CArchive::Flush() {
@@ -95,8 +155,11 @@ void CArchive::Flush() {
 }
 
 void CArchive::Close() {
-    Flush();
-    m_file->Flush();
+    // Only a stored image needs to reach the disk; a file opened for reading cannot be flushed.
+    if (IsStoring()) {
+        Flush();
+        m_file->Flush();
+    }
 }
 
 #include "Object.h"
