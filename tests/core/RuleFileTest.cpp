@@ -113,8 +113,9 @@ TEST(RuleFile, RoundTripKeepsOrderAndEveryValue) {
     std::basic_string<WCHAR16> longTitle, longClass;
     for (int i = 0; i < 3000; ++i) // over 128 units, and across buffer refills
         longTitle += static_cast<WCHAR16>(0x20 + i % 0x5E);
-    longClass.assign(129, u'\u00E9');
-    longClass += u"\xD83D\xDE00"; // a surrogate pair stays two units
+    longClass.assign(129, static_cast<WCHAR16>(0xE9));
+    longClass += static_cast<WCHAR16>(0xD83D); // a surrogate pair stays two units
+    longClass += static_cast<WCHAR16>(0xDE00);
     rules.push_back(Rule(longTitle.c_str(), longClass.c_str(), 0));
     rules.back()->m_rcWindow = {-1280, -8, -1, 2147483647};
     rules.back()->m_dwStyle = 0x94C80000;
@@ -218,7 +219,7 @@ TEST(RuleFile, LineBreaksInsideStringsAreStoredAsSpaces) {
 
 TEST(RuleFile, LineReaderEndsAtEitherBreakAndTakesOneUnitAfterCr) {
     // "a" CR LF, "b" LF, "c" CR "d" (the unit after a CR is taken as the line end), "e" and EOF.
-    const char16_t units[] = u"a\r\nb\nc\rde";
+    const WCHAR16 units[] = _T("a\r\nb\nc\rde");
     Bytes bytes;
     for (size_t i = 0; i + 1 < std::size(units); ++i) {
         bytes.push_back(BYTE(units[i]));
