@@ -1,6 +1,7 @@
 #include "Archive.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <iterator>
 
@@ -81,10 +82,14 @@ void CArchive::WriteString(StringView text) {
             Flush();
         size_t n = std::min(text.size() - i, (m_buffer.size() - m_pos) / 2);
         BYTE* out = m_buffer.data() + m_pos;
-        for (size_t k = 0; k < n; ++k) {
-            const WCHAR16 unit = text[i + k];
-            out[2 * k] = BYTE(unit);
-            out[2 * k + 1] = BYTE(unit >> 8);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out, text.data() + i, 2 * n);
+        } else {
+            for (size_t k = 0; k < n; ++k) {
+                const WCHAR16 unit = text[i + k];
+                out[2 * k] = BYTE(unit);
+                out[2 * k + 1] = BYTE(unit >> 8);
+            }
         }
         m_pos += 2 * n;
         i += n;
@@ -118,23 +123,31 @@ BOOL CArchive::ReadString(CString& text) {
             return any ? TRUE : FALSE;
         }
         any = true;
-        // Scan the whole units in the buffer for the end of the line, decoding in chunks.
+        // Decode the whole units in the buffer a chunk at a time and look for the line end.
         const BYTE* p = m_buffer.data() + m_pos;
         const size_t units = (m_fill - m_pos) / 2;
-        WCHAR16 chunk[256];
-        size_t k = 0, n = 0;
+        WCHAR16 chunk[64];
+        size_t k = 0;
         WCHAR16 unit = 0;
-        for (; k < units; ++k) {
-            unit = static_cast<WCHAR16>(p[2 * k] | p[2 * k + 1] << 8);
-            if (unit == u'\r' || unit == u'\n')
-                break;
-            chunk[n++] = unit;
-            if (n == std::size(chunk)) {
-                text += StringView(chunk, n);
-                n = 0;
+        bool end = false;
+        while (k < units && !end) {
+            const size_t n = std::min(units - k, std::size(chunk));
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(chunk, p + 2 * k, 2 * n);
+            } else {
+                for (size_t j = 0; j < n; ++j)
+                    chunk[j] = static_cast<WCHAR16>(p[2 * (k + j)] | p[2 * (k + j) + 1] << 8);
+            }
+            size_t j = 0;
+            while (j < n && chunk[j] != u'\r' && chunk[j] != u'\n')
+                ++j;
+            text += StringView(chunk, j);
+            k += j;
+            if (j < n) {
+                unit = chunk[j];
+                end = true;
             }
         }
-        text += StringView(chunk, n);
         m_pos += 2 * k;
         if (k == units)
             continue;
