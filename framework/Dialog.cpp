@@ -1,9 +1,8 @@
 #include "Dialog.h"
 
 #include "App.h"
+#include "Parse.h"
 
-#include <climits>
-#include <cwchar>
 #include <stdexcept>
 
 namespace {
@@ -27,35 +26,6 @@ bool ReturnsDirectly(UINT msg) {
     default:
         return false;
     }
-}
-
-// Parses an optionally signed decimal number surrounded by blanks; false when it is none
-// or lies outside the 32-bit signed range.
-bool ParseInt32(const CString& text, int& value) {
-    const WCHAR* p = text.GetString();
-    while (*p == L' ' || *p == L'\t')
-        ++p;
-    bool negative = false;
-    if (*p == L'+' || *p == L'-')
-        negative = *p++ == L'-';
-    if (*p < L'0' || *p > L'9')
-        return false;
-    long long v = 0;
-    while (*p >= L'0' && *p <= L'9') {
-        v = v * 10 + (*p++ - L'0');
-        if (v > 2147483648LL)
-            return false;
-    }
-    while (*p == L' ' || *p == L'\t')
-        ++p;
-    if (*p != 0)
-        return false;
-    if (negative)
-        v = -v;
-    if (v < INT_MIN || v > INT_MAX)
-        return false;
-    value = static_cast<int>(v);
-    return true;
 }
 
 } // namespace
@@ -108,7 +78,7 @@ void DDX_Text(CDataExchange* pDX, int id, int& value) {
         return;
     }
     int parsed = 0;
-    if (!ParseInt32(ctrl.GetWindowText(), parsed)) {
+    if (!ParseInt32(ctrl.GetWindowText().View(), parsed)) {
         pDX->m_pDlgWnd->MessageBox(L"Please enter a whole number from -2147483648 to 2147483647.",
                                    nullptr, MB_OK | MB_ICONEXCLAMATION);
         pDX->Fail();
