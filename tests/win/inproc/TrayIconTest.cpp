@@ -2,17 +2,18 @@
 // driven inside the test process under Wine's virtual desktop (which hosts the tray).
 #include "framework/App.h"
 #include "res/resource.h"
+#include "support/Tray.h"
 #include "ui/QuellixDlg.h"
 
 #include <gtest/gtest.h>
-#include <commctrl.h>
-#include <shellapi.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+using namespace qt;
 
 namespace {
 
@@ -24,9 +25,6 @@ struct TrayTestApp : CWinApp {
     }
 };
 TrayTestApp theTestApp;
-
-const UINT kTrayMsg = WM_USER + 1;
-const UINT kIconId = 90;
 
 HWND g_dialog = nullptr; // gets the dialog keys while the loop runs
 
@@ -51,77 +49,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
             return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
-}
-
-// Modifying nothing succeeds only while the shell holds an icon for this window and id.
-bool TrayIconExists(HWND hwnd, UINT id = kIconId) {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof(nid);
-    nid.hWnd = hwnd;
-    nid.uID = id;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
-}
-
-void DeleteTrayIcon(HWND hwnd) {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof(nid);
-    nid.hWnd = hwnd;
-    nid.uID = kIconId;
-    ::Shell_NotifyIconW(NIM_DELETE, &nid);
-}
-
-// The tip texts that the shell's tooltip controls hold, read inside the shell's process.
-// Wine keeps a tip after its icon is gone, so this tells what the shell got, not what is there.
-std::vector<std::wstring> TrayTips() {
-    std::vector<std::wstring> tips;
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(::FindWindowW(L"Shell_TrayWnd", nullptr), &pid);
-    std::unique_ptr<void, decltype(&::CloseHandle)> process(
-        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid),
-        &::CloseHandle);
-    if (pid == 0 || process == nullptr)
-        return tips;
-    HANDLE proc = process.get();
-    const SIZE_T textOffset = 1024, textBytes = 2048;
-    auto freeRemote = [proc](void* p) { ::VirtualFreeEx(proc, p, 0, MEM_RELEASE); };
-    std::unique_ptr<void, decltype(freeRemote)> remote(
-        ::VirtualAllocEx(proc, nullptr, textOffset + textBytes, MEM_COMMIT | MEM_RESERVE,
-                         PAGE_READWRITE),
-        freeRemote);
-    BYTE* info = static_cast<BYTE*>(remote.get());
-    for (HWND h = ::GetWindow(::GetDesktopWindow(), GW_CHILD); h != nullptr && info != nullptr;
-         h = ::GetWindow(h, GW_HWNDNEXT)) {
-        wchar_t cls[32] = {};
-        DWORD owner = 0;
-        ::GetClassNameW(h, cls, 32);
-        ::GetWindowThreadProcessId(h, &owner);
-        if (owner != pid || std::wstring(cls) != TOOLTIPS_CLASSW)
-            continue;
-        const int count = static_cast<int>(::SendMessageW(h, TTM_GETTOOLCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            TTTOOLINFOW ti{};
-            ti.cbSize = sizeof(ti);
-            ::WriteProcessMemory(proc, info, &ti, sizeof(ti), nullptr);
-            ::SendMessageW(h, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(info));
-            ::ReadProcessMemory(proc, info, &ti, sizeof(ti), nullptr);
-            ti.lpszText = reinterpret_cast<LPWSTR>(info + textOffset);
-            ::WriteProcessMemory(proc, info, &ti, sizeof(ti), nullptr);
-            std::vector<wchar_t> text(textBytes / sizeof(wchar_t) + 1, L'\0');
-            ::WriteProcessMemory(proc, info + textOffset, text.data(), textBytes, nullptr);
-            ::SendMessageW(h, TTM_GETTEXTW, textBytes / sizeof(wchar_t),
-                           reinterpret_cast<LPARAM>(info));
-            ::ReadProcessMemory(proc, info + textOffset, text.data(), textBytes, nullptr);
-            tips.emplace_back(text.data());
-        }
-    }
-    return tips;
-}
-
-bool HasTip(const std::wstring& tip) {
-    for (const std::wstring& t : TrayTips())
-        if (t == tip)
-            return true;
-    return false;
 }
 
 // Wine reports a moved cursor a little later.
@@ -161,29 +88,9 @@ struct SeenMenu {
 };
 
 SeenMenu g_seen;
-std::vector<WPARAM> g_keys; // pressed in the open menu; none: the menu is dismissed
-
-HWND FindOwnPopupMenu() {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    ::EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-            wchar_t cls[16] = {};
-            ::GetClassNameW(h, cls, 16);
-            if (std::wstring(cls) == L"#32768" && ::IsWindowVisible(h) &&
-                ::GetWindowThreadProcessId(h, nullptr) == ::GetCurrentThreadId()) {
-                reinterpret_cast<Search*>(lp)->found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 void CALLBACK MenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND popup = FindOwnPopupMenu();
+    HWND popup = FindPopupMenu(::GetCurrentProcessId());
     if (popup == nullptr)
         return;
     ::KillTimer(nullptr, id);
@@ -200,19 +107,13 @@ void CALLBACK MenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
         ::GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
         g_seen.items.emplace_back(itemId, text);
     }
-    if (g_keys.empty()) {
-        ::EndMenu();
-        return;
-    }
-    for (WPARAM key : g_keys)
-        ::PostMessageW(popup, WM_KEYDOWN, key, 1);
+    ::EndMenu();
 }
 
 // Does something that may open a popup menu (and returns only when the menu is closed),
-// records the menu, and closes it with the given keys or without a choice.
-SeenMenu WithMenu(const std::function<void()>& open, std::vector<WPARAM> keys = {}) {
+// records the menu, and closes it without a choice.
+SeenMenu WithMenu(const std::function<void()>& open) {
     g_seen = SeenMenu{};
-    g_keys = std::move(keys);
     UINT_PTR timer = ::SetTimer(nullptr, 0, 20, MenuTimer);
     open();
     ::KillTimer(nullptr, timer);
@@ -258,7 +159,8 @@ protected:
     }
 
     LRESULT Tray(UINT mouseMsg, UINT highWord = 0) {
-        return ::SendMessageW(m_hwnd, kTrayMsg, kIconId, MAKELPARAM(mouseMsg, highWord));
+        return ::SendMessageW(m_hwnd, kTrayCallbackMsg, kTrayIconId,
+                              MAKELPARAM(mouseMsg, highWord));
     }
     void Command(UINT id) { ::SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     void Click(int buttonId) {
@@ -288,8 +190,8 @@ protected:
 
 TEST_F(TrayTest, IconExistsFromStartToDestructionAndTheProbeTellsItApart) {
     EXPECT_TRUE(TrayIconExists(m_hwnd));
-    EXPECT_TRUE(HasTip(L"Quellix by Velmora"));
-    EXPECT_FALSE(TrayIconExists(m_hwnd, kIconId + 1));
+    EXPECT_TRUE(HasTrayTip(L"Quellix by Velmora"));
+    EXPECT_FALSE(TrayIconExists(m_hwnd, kTrayIconId + 1));
     WatchDestruction(m_hwnd);
     ::DestroyWindow(m_hwnd);
     EXPECT_FALSE(g_iconAtNcDestroy);
@@ -305,7 +207,7 @@ TEST_F(TrayTest, TipIsTheTitleCutTo127Units) {
     Open();
     theTestApp.m_strAppName = L"Quellix by Velmora";
     EXPECT_TRUE(TrayIconExists(m_hwnd));
-    EXPECT_TRUE(HasTip(title.substr(0, 127)));
+    EXPECT_TRUE(HasTrayTip(title.substr(0, 127)));
 }
 
 TEST_F(TrayTest, RightClickOpensTheTrayMenuWithConfigureBoldEvenWhenHidden) {
@@ -352,7 +254,7 @@ TEST_F(TrayTest, DoubleClickBringsTheDialogBackFromEveryState) {
     Key(VK_ESCAPE);
     ASSERT_FALSE(Visible());
     // Only the low word names the mouse message.
-    Tray(WM_LBUTTONDBLCLK, kIconId);
+    Tray(WM_LBUTTONDBLCLK, kTrayIconId);
     EXPECT_TRUE(ShownNormally()) << "from hidden by Esc";
 
     HWND other = ::CreateWindowExW(0, L"STATIC", L"in front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
@@ -382,20 +284,6 @@ TEST_F(TrayTest, HideMinimisesThenHidesAndKeepsTheIcon) {
     }
 }
 
-TEST_F(TrayTest, EnterMinimisesAndEscHidesWithoutEndingTheDialog) {
-    Key(VK_RETURN);
-    EXPECT_TRUE(Visible());
-    EXPECT_TRUE(Iconic());
-    Command(ID_TRAY_CONFIGURE);
-    ASSERT_TRUE(ShownNormally());
-
-    Key(VK_ESCAPE);
-    EXPECT_FALSE(Visible());
-    EXPECT_FALSE(Iconic());
-    EXPECT_TRUE(::IsWindow(m_hwnd));
-    EXPECT_TRUE(TrayIconExists(m_hwnd));
-}
-
 TEST_F(TrayTest, BothExitsAndTheCloseBoxEndTheDialogAndRemoveTheIcon) {
     const std::pair<const char*, std::function<void(HWND)>> ways[] = {
         {"POPUP Exit", [](HWND h) { ::SendMessageW(h, WM_COMMAND, ID_POPUP_EXIT, 0); }},
@@ -411,24 +299,6 @@ TEST_F(TrayTest, BothExitsAndTheCloseBoxEndTheDialogAndRemoveTheIcon) {
         EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(m_hwnd); })) << name;
         EXPECT_FALSE(g_iconAtNcDestroy) << name;
     }
-}
-
-TEST_F(TrayTest, TrayMenuChoicesReachTheirHandlers) {
-    MoveCursor(300, 300);
-    // Down selects the first item; separators are skipped.
-    WithMenu([&] { Tray(WM_RBUTTONUP); }, {VK_DOWN, VK_DOWN, VK_RETURN});
-    EXPECT_TRUE(PumpUntil([&] { return HiddenToTray(); })) << "Hide to Tray";
-    WithMenu([&] { Tray(WM_RBUTTONUP); }, {VK_DOWN, VK_RETURN});
-    EXPECT_TRUE(ShownNormally()) << "Configure...";
-    WithMenu([&] { Click(IDC_MENU_BUTTON); }, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-    EXPECT_TRUE(PumpUntil([&] { return HiddenToTray(); })) << "Hide to System Tray";
-    WithMenu([&] { Tray(WM_RBUTTONUP); }, {VK_UP, VK_RETURN});
-    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(m_hwnd); })) << "tray Exit";
-    EXPECT_FALSE(TrayIconExists(m_hwnd));
-
-    Open();
-    WithMenu([&] { Click(IDC_MENU_BUTTON); }, {VK_UP, VK_RETURN});
-    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(m_hwnd); })) << "POPUP Exit";
 }
 
 TEST_F(TrayTest, TaskbarCreatedRecreatesTheIconAndItsMenu) {
