@@ -4,6 +4,7 @@
 #include "Parse.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -191,7 +192,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 
     LRESULT result = 0;
     bool handled = false;
-    self->m_bDefault = false;
+    // Handlers can send messages to this dialog: keep the outer message's request.
+    const bool outerDefault = std::exchange(self->m_bDefault, false);
     try {
         handled = self->OnWndMsg(msg, wp, lp, result);
     } catch (const CException& e) {
@@ -201,7 +203,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         AfxMessageBox(L"Unknown Exception", MB_OK | MB_ICONEXCLAMATION);
         handled = true;
     }
-    if (!handled || self->m_bDefault)
+    const bool wantsDefault = std::exchange(self->m_bDefault, outerDefault);
+    if (!handled || wantsDefault)
         return FALSE;
     if (ReturnsDirectly(msg))
         return static_cast<INT_PTR>(result);
