@@ -123,29 +123,25 @@ BOOL CArchive::ReadString(CString& text) {
             return any ? TRUE : FALSE;
         }
         any = true;
-        // Decode the whole units in the buffer a chunk at a time and look for the line end.
+        // Find the line end among the whole units in the buffer, then take the units before it
+        // in one copy.
         const BYTE* p = m_buffer.data() + m_pos;
         const size_t units = (m_fill - m_pos) / 2;
-        WCHAR16 chunk[64];
         size_t k = 0;
-        WCHAR16 unit = 0;
-        bool end = false;
-        while (k < units && !end) {
-            const size_t n = std::min(units - k, std::size(chunk));
+        unsigned unit = 0;
+        for (; k < units; ++k) {
+            unit = p[2 * k] | p[2 * k + 1] << 8;
+            if (unit <= 0x0D && (unit == 0x0D || unit == 0x0A))
+                break;
+        }
+        if (k != 0) {
+            const int old = text.GetLength();
+            WCHAR16* dst = text.GetBuffer(old + static_cast<int>(k)) + old;
             if constexpr (std::endian::native == std::endian::little) {
-                std::memcpy(chunk, p + 2 * k, 2 * n);
+                std::memcpy(dst, p, 2 * k);
             } else {
-                for (size_t j = 0; j < n; ++j)
-                    chunk[j] = static_cast<WCHAR16>(p[2 * (k + j)] | p[2 * (k + j) + 1] << 8);
-            }
-            size_t j = 0;
-            while (j < n && chunk[j] != u'\r' && chunk[j] != u'\n')
-                ++j;
-            text += StringView(chunk, j);
-            k += j;
-            if (j < n) {
-                unit = chunk[j];
-                end = true;
+                for (size_t j = 0; j < k; ++j)
+                    dst[j] = static_cast<WCHAR16>(p[2 * j] | p[2 * j + 1] << 8);
             }
         }
         m_pos += 2 * k;

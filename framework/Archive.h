@@ -53,7 +53,15 @@ public:
     }
     template <class T>
     requires(std::is_integral_v<T> && sizeof(T) == 4) CArchive& operator>>(T& value) {
-        value = static_cast<T>(ReadUInt32());
+        // Inline while the buffer holds the bytes; ReadUInt32 refills it.
+        if (m_fill - m_pos >= 4) {
+            const BYTE* p = m_buffer.data() + m_pos;
+            m_pos += 4;
+            value = static_cast<T>(std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
+                                   std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
+        } else {
+            value = static_cast<T>(ReadUInt32());
+        }
         return *this;
     }
 
