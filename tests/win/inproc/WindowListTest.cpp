@@ -3,6 +3,7 @@
 #include "framework/App.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
+#include "support/Driver.h"
 #include "ui/QuellixDlg.h"
 
 #include <gtest/gtest.h>
@@ -194,6 +195,51 @@ TEST_F(WindowListTest, RowShowsTheWindowsFactsAsText) {
     for (int i = 0; i < List().GetItemCount(); ++i)
         EXPECT_EQ(List().GetItemText(i, 0), std::to_wstring(i + 1).c_str());
     EXPECT_EQ(List().GetNextItem(-1, LVNI_SELECTED), -1);
+}
+
+TEST_F(WindowListTest, AnotherProcesssWindowsAreListedAndAskedToClose) {
+    qt::TargetWindows targets;
+    qt::TargetSpec a{L"Alpha \x263a",
+                     L"QxAlphaClass",
+                     -8,
+                     -8,
+                     300,
+                     200,
+                     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_CLIPSIBLINGS,
+                     WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE};
+    qt::TargetSpec b{L"Beta",
+                     L"QxBetaClass",
+                     -1500,
+                     40,
+                     640,
+                     480,
+                     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_CLIPSIBLINGS | WS_DISABLED,
+                     WS_EX_WINDOWEDGE};
+    ASSERT_TRUE(targets.Start({a, b}));
+    OpenDialog();
+    int row = RowOf(targets.Window(0));
+    ASSERT_GE(row, 0);
+    const wchar_t* expected[] = {L"",    L"Alpha \x263a", L"QxAlphaClass", L"-8", L"-8",
+                                 L"300", L"200",          L"94c80000",     L"180"};
+    for (int col = 1; col < 9; ++col)
+        EXPECT_EQ(std::wstring(List().GetItemText(row, col)), expected[col]) << "column " << col;
+    EXPECT_FALSE(Listed(targets.Window(1))); // disabled
+
+    Click(IDC_HIDE_DISABLED);
+    row = RowOf(targets.Window(1));
+    ASSERT_GE(row, 0);
+    const wchar_t* expectedB[] = {L"",    L"Beta", L"QxBetaClass", L"-1500", L"40",
+                                  L"640", L"480",  L"9cc00000",    L"100"};
+    for (int col = 1; col < 9; ++col)
+        EXPECT_EQ(std::wstring(List().GetItemText(row, col)), expectedB[col]) << "column " << col;
+
+    LVITEMW sel{};
+    sel.stateMask = sel.state = LVIS_SELECTED;
+    List().SendMessage(LVM_SETITEMSTATE, RowOf(targets.Window(0)), reinterpret_cast<LPARAM>(&sel));
+    Command(ID_POPUP_CLOSE_SELECTED);
+    EXPECT_TRUE(targets.WaitCloses(1, 5000, 0));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(targets.Closes().size(), 1u);
 }
 
 TEST_F(WindowListTest, EachOptionLeavesOutItsKindAndIsStoredAtOnce) {
