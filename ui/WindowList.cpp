@@ -18,6 +18,7 @@ namespace {
 
 // Longest wait for one WM_GETICON answer; a window that misses it is asked no more.
 constexpr UINT kIconTimeoutMs = 100;
+constexpr int kImageListGrowth = 32;
 
 HICON FindWindowIcon(HWND hwnd) {
     return LookUpIcon<HICON>(
@@ -72,12 +73,34 @@ void CQuellixDlg::ReleaseWindowIcons() {
     m_imageList.DeleteImageList();
 }
 
+namespace {
+
+// Turns a list view's drawing off for its lifetime: each row added or removed would otherwise
+// update the scroll bars and repaint, which costs far more than reading the window.
+class CRedrawOff {
+public:
+    explicit CRedrawOff(const CWnd& wnd) : m_wnd(wnd) { m_wnd.SendMessage(WM_SETREDRAW, FALSE); }
+    ~CRedrawOff() {
+        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_wnd.m_hWnd, nullptr, TRUE);
+    }
+    CRedrawOff(const CRedrawOff&) = delete;
+    CRedrawOff& operator=(const CRedrawOff&) = delete;
+
+private:
+    const CWnd& m_wnd;
+};
+
+} // namespace
+
 void CQuellixDlg::RefreshWindowList() {
     CWaitCursor wait;
+    CRedrawOff redrawOff(m_listWindows);
     ClearRecordList(m_listWindows);
     ReleaseWindowIcons();
     if (m_bDisplayWindowIcon) {
-        m_imageList.Create(16, 16, 0, 0, 1);
+        // Reserve room in steps: growing by one image re-copies the whole bitmap per icon.
+        m_imageList.Create(16, 16, 0, 0, kImageListGrowth);
         m_listWindows.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
     }
     ::EnumWindows(EnumWindowsCallback, reinterpret_cast<LPARAM>(this));
@@ -146,11 +169,14 @@ void CQuellixDlg::AddWindowToList(HWND hwnd) {
                 item.iImage = image;
         }
     }
+    // The row owns its record from the moment it exists.
+    item.mask |= LVIF_PARAM;
+    item.lParam = reinterpret_cast<LPARAM>(record.get());
     if (m_listWindows.SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0)
         return;
+    record.release();
     for (int column = 1; column < kWindowListColumnCount; ++column)
         m_listWindows.SetItemText(row, column, cells[static_cast<size_t>(column)]);
-    m_listWindows.SetItemData(row, reinterpret_cast<DWORD_PTR>(record.release()));
 }
 
 void CQuellixDlg::ClearRecordList(CListCtrl& list) {
