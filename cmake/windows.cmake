@@ -68,3 +68,14 @@ if(MINGW)
   # A small exe: no symbols in the shipped build.
   target_link_options(Quellix PRIVATE $<$<CONFIG:Release>:-s>)
 endif()
+
+# Measurement programs of the Win32 code, one per file; run on demand under Wine.
+file(GLOB QUELLIX_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
+foreach(src ${QUELLIX_WIN_BENCHES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src} ${QUELLIX_RC})
+  target_link_libraries(${name} PRIVATE quellix_app)
+  if(MINGW)
+    target_link_options(${name} PRIVATE -municode)
+  endif()
+endforeach()

@@ -153,6 +153,7 @@ void CQuellixDlg::OnDestroy() {
         SaveColumnWidths(m_listRules, Settings::kRuleListNumber);
     SerializeRuleFile(TRUE);
     ClearRecordList(m_listWindows);
+    ReleaseWindowIcons();
     ClearRecordList(m_listRules);
     RemoveTrayIcon();
     CDialog::OnDestroy();

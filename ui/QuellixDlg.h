@@ -23,6 +23,8 @@ public:
     void AddWindowToList(HWND hwnd);
     static BOOL CALLBACK EnumWindowsCallback(HWND hwnd, LPARAM lParam);
     static void ClearRecordList(CListCtrl& list);
+    // Detaches the window list's image list and destroys it.
+    void ReleaseWindowIcons();
 
     // Tray icon and showing (ui/TrayIcon.cpp)
     void AddTrayIcon();

@@ -1,14 +1,184 @@
 // The window list: the desktop's top-level windows, filtered by the options.
 #include "QuellixDlg.h"
 
+#include "WindowListCells.h"
+#include "app/SettingsStore.h"
+#include "framework/App.h"
+#include "res/resource.h"
 #include "rules/WindowInfo.h"
 
-void CQuellixDlg::SetupWindowListColumns() {}
-void CQuellixDlg::RefreshWindowList() {}
-void CQuellixDlg::AddWindowToList(HWND) {}
-BOOL CALLBACK CQuellixDlg::EnumWindowsCallback(HWND, LPARAM) {
-    return TRUE;
+#include <memory>
+
+static_assert(kColumnAlignLeft == LVCFMT_LEFT && kColumnAlignCenter == LVCFMT_CENTER);
+static_assert(kIconLookupSteps[0].value == ICON_SMALL2 && kIconLookupSteps[1].value == ICON_SMALL &&
+              kIconLookupSteps[2].value == ICON_BIG && kIconLookupSteps[3].value == GCLP_HICON &&
+              kIconLookupSteps[4].value == GCLP_HICONSM);
+
+namespace {
+
+// Longest wait for one WM_GETICON answer; a window that misses it is asked no more.
+constexpr UINT kIconTimeoutMs = 100;
+constexpr int kImageListGrowth = 32;
+
+HICON FindWindowIcon(HWND hwnd) {
+    return LookUpIcon<HICON>(
+        [hwnd](int which) {
+            DWORD_PTR icon = 0;
+            LRESULT ok = ::SendMessageTimeoutW(hwnd, WM_GETICON, static_cast<WPARAM>(which), 0,
+                                               SMTO_ABORTIFHUNG, kIconTimeoutMs, &icon);
+            return CIconAnswer<HICON>{ok != 0, reinterpret_cast<HICON>(icon)};
+        },
+        [hwnd](int index) { return reinterpret_cast<HICON>(::GetClassLongPtrW(hwnd, index)); });
 }
+
+// The window's stored caption, whole. Unlike GetWindowText this never sends WM_GETTEXT, which
+// would wait forever on a window of this process whose thread has stopped answering.
+CString ReadWindowText(HWND hwnd) {
+    CString text;
+    for (int size = 256;; size *= 2) {
+        int n = ::InternalGetWindowText(hwnd, text.GetBuffer(size), size);
+        if (n < size - 1) {
+            text.ReleaseBuffer();
+            return text;
+        }
+    }
+}
+
+CString ReadClassName(HWND hwnd) {
+    WCHAR name[512] = {};
+    ::GetClassNameW(hwnd, name, 511);
+    return CString(name);
+}
+
+} // namespace
+
+void CQuellixDlg::SetupWindowListColumns() {
+    m_listWindows.ModifyStyle(0, LVS_REPORT | LVS_SINGLESEL);
+    m_listWindows.SetExtendedStyle(m_listWindows.GetExtendedStyle() | LVS_EX_GRIDLINES |
+                                   LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < kWindowListColumnCount; ++i) {
+        const CListColumn& column = kWindowListColumns[static_cast<size_t>(i)];
+        int width = static_cast<int>(AfxGetApp()->GetProfileIntW(
+            Settings::kSection, ColumnWidthValueName(i, Settings::kWindowListNumber),
+            column.defaultWidth));
+        m_listWindows.InsertColumn(i, column.caption, column.format, width);
+    }
+}
+
+void CQuellixDlg::ReleaseWindowIcons() {
+    // The list view would destroy an image list it still holds when it is destroyed itself:
+    // detach first, so that only m_imageList ever destroys it.
+    if (m_listWindows.m_hWnd != nullptr)
+        m_listWindows.SetImageList(nullptr, LVSIL_SMALL);
+    m_imageList.DeleteImageList();
+}
+
+namespace {
+
+// Turns a list view's drawing off for its lifetime: each row added or removed would otherwise
+// update the scroll bars and repaint, which costs far more than reading the window.
+class CRedrawOff {
+public:
+    explicit CRedrawOff(const CWnd& wnd) : m_wnd(wnd) { m_wnd.SendMessage(WM_SETREDRAW, FALSE); }
+    ~CRedrawOff() {
+        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_wnd.m_hWnd, nullptr, TRUE);
+    }
+    CRedrawOff(const CRedrawOff&) = delete;
+    CRedrawOff& operator=(const CRedrawOff&) = delete;
+
+private:
+    const CWnd& m_wnd;
+};
+
+} // namespace
+
+void CQuellixDlg::RefreshWindowList() {
+    CWaitCursor wait;
+    CRedrawOff redrawOff(m_listWindows);
+    ClearRecordList(m_listWindows);
+    ReleaseWindowIcons();
+    if (m_bDisplayWindowIcon) {
+        // Reserve room in steps: growing by one image re-copies the whole bitmap per icon.
+        m_imageList.Create(16, 16, 0, 0, kImageListGrowth);
+        m_listWindows.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
+    }
+    ::EnumWindows(EnumWindowsCallback, reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CALLBACK CQuellixDlg::EnumWindowsCallback(HWND hwnd, LPARAM lParam) {
+    auto* dlg = reinterpret_cast<CQuellixDlg*>(lParam);
+    try {
+        dlg->AddWindowToList(hwnd);
+        return TRUE;
+    } catch (const CException& e) {
+        try {
+            e.ReportError(MB_OK);
+        } catch (...) {
+        }
+        return FALSE;
+    } catch (...) {
+        try {
+            AfxMessageBox(L"Unknown Exception Adding Window to List.", MB_OK);
+        } catch (...) {
+        }
+        return TRUE;
+    }
+}
+
+void CQuellixDlg::AddWindowToList(HWND hwnd) {
+    if (hwnd == m_hWnd)
+        return;
+
+    const CWindowListOptions options{m_bHideWindowWithZeroDimensions, m_bHideDisabledWindows,
+                                     m_bHideHiddenWindows, m_bDisplayWindowIcon,
+                                     m_bHideWindowsWithoutCaption};
+    CWindowFacts facts;
+    ::GetWindowRect(hwnd, &facts.rect);
+    if (options.hideDisabled)
+        facts.enabled = ::IsWindowEnabled(hwnd);
+    if (options.hideHidden)
+        facts.visible = ::IsWindowVisible(hwnd);
+    facts.style = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
+    if (FilterWindow(options, facts) != WindowFilter::Listed)
+        return;
+
+    auto record = std::make_unique<CWindowInfo>();
+    record->m_hWnd = hwnd;
+    record->m_rcWindow = facts.rect;
+    record->m_dwStyle = facts.style;
+    record->m_dwExStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
+    record->m_strTitle = ReadWindowText(hwnd);
+    record->m_strClass = ReadClassName(hwnd);
+
+    const int row = m_listWindows.GetItemCount();
+    auto cells = FormatWindowCells(row, *record);
+
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<WCHAR*>(cells[0].GetString());
+    if (options.displayIcon) {
+        // A row without an icon says so explicitly; image 0 or -1 (a callback) would show
+        // another window's icon.
+        item.mask |= LVIF_IMAGE;
+        item.iImage = I_IMAGENONE;
+        if (HICON icon = FindWindowIcon(hwnd)) {
+            int image = m_imageList.Add(icon);
+            if (image >= 0)
+                item.iImage = image;
+        }
+    }
+    // The row owns its record from the moment it exists.
+    item.mask |= LVIF_PARAM;
+    item.lParam = reinterpret_cast<LPARAM>(record.get());
+    if (m_listWindows.SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0)
+        return;
+    record.release();
+    for (int column = 1; column < kWindowListColumnCount; ++column)
+        m_listWindows.SetItemText(row, column, cells[static_cast<size_t>(column)]);
+}
+
 void CQuellixDlg::ClearRecordList(CListCtrl& list) {
     if (list.m_hWnd == nullptr)
         return;
@@ -17,11 +187,63 @@ void CQuellixDlg::ClearRecordList(CListCtrl& list) {
         list.DeleteItem(0);
     }
 }
-void CQuellixDlg::SaveColumnWidths(CListCtrl&, int) {}
-void CQuellixDlg::OnHideZeroDimensionsClicked() {}
-void CQuellixDlg::OnHideDisabledClicked() {}
-void CQuellixDlg::OnHideHiddenClicked() {}
-void CQuellixDlg::OnDisplayIconClicked() {}
-void CQuellixDlg::OnHideWithoutCaptionClicked() {}
-void CQuellixDlg::OnRefreshListCommand() {}
-void CQuellixDlg::OnCloseSelectedWindow() {}
+
+void CQuellixDlg::SaveColumnWidths(CListCtrl& list, int listNumber) {
+    HWND header = list.GetHeaderCtrl();
+    if (header == nullptr)
+        return;
+    const int count = Header_GetItemCount(header);
+    for (int i = 0; i < count; ++i) {
+        HDITEMW item{};
+        item.mask = HDI_WIDTH;
+        if (Header_GetItem(header, i, &item))
+            AfxGetApp()->WriteProfileInt(Settings::kSection, ColumnWidthValueName(i, listNumber),
+                                         item.cxy);
+    }
+}
+
+void CQuellixDlg::OnHideZeroDimensionsClicked() {
+    UpdateData(TRUE);
+    WriteSetting(Settings::HideWindowWithZeroDimensions, m_bHideWindowWithZeroDimensions);
+    RefreshWindowList();
+}
+
+void CQuellixDlg::OnHideDisabledClicked() {
+    UpdateData(TRUE);
+    WriteSetting(Settings::HideDisabledWindows, m_bHideDisabledWindows);
+    RefreshWindowList();
+}
+
+void CQuellixDlg::OnHideHiddenClicked() {
+    UpdateData(TRUE);
+    WriteSetting(Settings::HideHiddenWindows, m_bHideHiddenWindows);
+    RefreshWindowList();
+}
+
+void CQuellixDlg::OnDisplayIconClicked() {
+    UpdateData(TRUE);
+    WriteSetting(Settings::DisplayWindowIcon, m_bDisplayWindowIcon);
+    RefreshWindowList();
+}
+
+void CQuellixDlg::OnHideWithoutCaptionClicked() {
+    UpdateData(TRUE);
+    WriteSetting(Settings::HideWindowsWithoutCaption, m_bHideWindowsWithoutCaption);
+    RefreshWindowList();
+}
+
+void CQuellixDlg::OnRefreshListCommand() {
+    RefreshWindowList();
+}
+
+void CQuellixDlg::OnCloseSelectedWindow() {
+    const int row = m_listWindows.GetNextItem(-1, LVNI_SELECTED);
+    if (row < 0) {
+        MessageBox(L"Please Select a Window to Close and then try Again.", nullptr,
+                   MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (auto* info = reinterpret_cast<CWindowInfo*>(m_listWindows.GetItemData(row)))
+        ::PostMessageW(info->m_hWnd, WM_CLOSE, 0, 0);
+    PostMessage(WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
+}

@@ -1,4 +1,104 @@
-// Window-list logic without the window system: cell texts and the filter decision.
+// Window-list logic without the window system: the columns, a row's cell texts, the filter
+// decision and the order in which a window's icon is looked up.
 #pragma once
 
+#include "framework/String.h"
 #include "rules/WindowInfo.h"
+
+#include <array>
+
+// Column alignments; the values are the list view's LVCFMT_LEFT and LVCFMT_CENTER.
+inline constexpr int kColumnAlignLeft = 0;
+inline constexpr int kColumnAlignCenter = 2;
+
+struct CListColumn {
+    const WCHAR16* caption;
+    int defaultWidth;
+    int format;
+};
+
+// The window list's columns. The rule list shows the same nine and adds its own after them.
+inline constexpr int kWindowListColumnCount = 9;
+inline constexpr std::array<CListColumn, kWindowListColumnCount> kWindowListColumns = {{
+    {_T("Sr"), 50, kColumnAlignLeft},
+    {_T("Window Text"), 100, kColumnAlignLeft},
+    {_T("Window Class"), 100, kColumnAlignLeft},
+    {_T("X"), 50, kColumnAlignLeft},
+    {_T("Y"), 50, kColumnAlignCenter},
+    {_T("Width"), 75, kColumnAlignLeft},
+    {_T("Height"), 75, kColumnAlignLeft},
+    {_T("Style"), 75, kColumnAlignLeft},
+    {_T("Ex Style"), 75, kColumnAlignLeft},
+}};
+
+// The registry value name of a column's width; lists are numbered from 1.
+CString ColumnWidthValueName(int column, int listNumber);
+
+// The nine cell texts of the row at index `row` (counted from 0) that shows `info`.
+std::array<CString, kWindowListColumnCount> FormatWindowCells(int row, const CWindowInfo& info);
+
+// The five options of the window list, each 0 or 1.
+struct CWindowListOptions {
+    BOOL hideZeroDimensions = TRUE;
+    BOOL hideDisabled = TRUE;
+    BOOL hideHidden = TRUE;
+    BOOL displayIcon = TRUE;
+    BOOL hideWithoutCaption = TRUE;
+};
+
+// What the filters look at. `enabled` and `visible` need only be read while their option is on.
+struct CWindowFacts {
+    RECT rect = {0, 0, 0, 0};
+    BOOL enabled = TRUE;
+    BOOL visible = TRUE;
+    DWORD style = 0;
+};
+
+// The first filter that leaves a window out, in the order they are tried.
+enum class WindowFilter { Listed, ZeroDimensions, Disabled, Hidden, NoCaption };
+
+WindowFilter FilterWindow(const CWindowListOptions& options, const CWindowFacts& facts);
+
+// One step of the icon lookup: a WM_GETICON message (value = its wParam) or a class icon
+// (value = the GetClassLong index).
+struct CIconLookupStep {
+    enum class Kind { Message, ClassIcon };
+    Kind kind;
+    int value;
+};
+
+inline constexpr std::array<CIconLookupStep, 5> kIconLookupSteps = {{
+    {CIconLookupStep::Kind::Message, 2},     // ICON_SMALL2
+    {CIconLookupStep::Kind::Message, 0},     // ICON_SMALL
+    {CIconLookupStep::Kind::Message, 1},     // ICON_BIG
+    {CIconLookupStep::Kind::ClassIcon, -14}, // GCL_HICON
+    {CIconLookupStep::Kind::ClassIcon, -34}, // GCL_HICONSM
+}};
+
+// The answer of one WM_GETICON: whether the window answered in time, and the icon.
+template <class Icon> struct CIconAnswer {
+    bool answered;
+    Icon icon;
+};
+
+// Walks the steps; the first non-null icon wins. A window that fails to answer one message
+// is asked no more (it would only make us wait again), but its class icons are still read.
+template <class Icon, class SendGetIcon, class ReadClassIcon>
+Icon LookUpIcon(SendGetIcon&& sendGetIcon, ReadClassIcon&& readClassIcon) {
+    bool answers = true;
+    for (const CIconLookupStep& step : kIconLookupSteps) {
+        Icon icon{};
+        if (step.kind == CIconLookupStep::Kind::Message) {
+            if (!answers)
+                continue;
+            CIconAnswer<Icon> answer = sendGetIcon(step.value);
+            answers = answer.answered;
+            icon = answer.icon;
+        } else {
+            icon = readClassIcon(step.value);
+        }
+        if (icon)
+            return icon;
+    }
+    return Icon{};
+}
