@@ -20,19 +20,18 @@ void CQuellixDlg::SetupRuleListColumns() {
     m_listRules.SetExtendedStyle(m_listRules.GetExtendedStyle() | LVS_EX_GRIDLINES |
                                  LVS_EX_FULLROWSELECT);
     for (int i = 0; i < kRuleColumnCount; ++i) {
-        const CRuleColumn& column = kRuleColumns[i];
-        CString name;
-        name.Format(Settings::kColumnWidthFormat, i, Settings::kRuleListNumber);
+        const CListColumn& column =
+            i < kRecordColumnCount ? kRecordColumns[static_cast<size_t>(i)] : kDelayColumn;
+        m_strColumnKey = ColumnWidthValueName(i, Settings::kRuleListNumber);
         const int width = static_cast<int>(
-            AfxGetApp()->GetProfileIntW(Settings::kSection, name, column.defaultWidth));
-        m_listRules.InsertColumn(i, column.caption, column.centred ? LVCFMT_CENTER : LVCFMT_LEFT,
-                                 width);
+            AfxGetApp()->GetProfileIntW(Settings::kSection, m_strColumnKey, column.defaultWidth));
+        m_listRules.InsertColumn(i, column.caption, column.format, width);
     }
 }
 
 void CQuellixDlg::AppendRuleRow(std::unique_ptr<CWindowInfo> record) {
     const int n = m_listRules.GetItemCount();
-    const int row = m_listRules.InsertItem(n, RuleRowNumberText(n));
+    const int row = m_listRules.InsertItem(n, RowNumberText(n));
     if (row < 0)
         return;
     if (!m_listRules.SetItemData(row, reinterpret_cast<DWORD_PTR>(record.get()))) {
@@ -54,7 +53,7 @@ void CQuellixDlg::UpdateRuleRow(int row) {
 void CQuellixDlg::RenumberRuleRows() {
     const int n = m_listRules.GetItemCount();
     for (int row = 0; row < n; ++row)
-        m_listRules.SetItemText(row, 0, RuleRowNumberText(row));
+        m_listRules.SetItemText(row, 0, RowNumberText(row));
 }
 
 CWindowInfo* CQuellixDlg::GetRule(int row) const {

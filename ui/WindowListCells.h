@@ -3,36 +3,13 @@
 #pragma once
 
 #include "framework/String.h"
-#include "rules/WindowInfo.h"
+#include "rules/RecordColumns.h"
 
 #include <array>
 
-// Column alignments; the values are the list view's LVCFMT_LEFT and LVCFMT_CENTER.
-inline constexpr int kColumnAlignLeft = 0;
-inline constexpr int kColumnAlignCenter = 2;
-
-struct CListColumn {
-    const WCHAR16* caption;
-    int defaultWidth;
-    int format;
-};
-
-// The window list's columns. The rule list shows the same nine and adds its own after them.
-inline constexpr int kWindowListColumnCount = 9;
-inline constexpr std::array<CListColumn, kWindowListColumnCount> kWindowListColumns = {{
-    {_T("Sr"), 50, kColumnAlignLeft},
-    {_T("Window Text"), 100, kColumnAlignLeft},
-    {_T("Window Class"), 100, kColumnAlignLeft},
-    {_T("X"), 50, kColumnAlignLeft},
-    {_T("Y"), 50, kColumnAlignCenter},
-    {_T("Width"), 75, kColumnAlignLeft},
-    {_T("Height"), 75, kColumnAlignLeft},
-    {_T("Style"), 75, kColumnAlignLeft},
-    {_T("Ex Style"), 75, kColumnAlignLeft},
-}};
-
-// The registry value name of a column's width; lists are numbered from 1.
-CString ColumnWidthValueName(int column, int listNumber);
+// The window list shows the record's nine columns.
+inline constexpr int kWindowListColumnCount = kRecordColumnCount;
+inline constexpr const auto& kWindowListColumns = kRecordColumns;
 
 // The nine cell texts of the row at index `row` (counted from 0) that shows `info`.
 std::array<CString, kWindowListColumnCount> FormatWindowCells(int row, const CWindowInfo& info);

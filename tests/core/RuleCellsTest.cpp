@@ -48,19 +48,13 @@ TEST(RuleCells, EveryCriterionShowsItsValueAndDelayAlwaysShows) {
     EXPECT_EQ(cells, delayOnly);
 }
 
-TEST(RuleCells, RowNumbersCountFromOneAndColumnsMatchTheWindowList) {
-    EXPECT_EQ(RuleRowNumberText(0), _T("1"));
-    EXPECT_EQ(RuleRowNumberText(41), _T("42"));
-    const WCHAR16* captions[] = {_T("Sr"),       _T("Window Text"), _T("Window Class"), _T("X"),
-                                 _T("Y"),        _T("Width"),       _T("Height"),       _T("Style"),
-                                 _T("Ex Style"), _T("Delay")};
-    const int widths[] = {50, 100, 100, 50, 50, 75, 75, 75, 75, 75};
+TEST(RuleCells, RowNumbersCountFromOneAndTheDelayColumnFollowsTheRecordColumns) {
+    EXPECT_EQ(RowNumberText(0), _T("1"));
+    EXPECT_EQ(RowNumberText(41), _T("42"));
     ASSERT_EQ(kRuleColumnCount, 10);
-    for (int i = 0; i < kRuleColumnCount; ++i) {
-        EXPECT_EQ(StringView(kRuleColumns[i].caption), StringView(captions[i]));
-        EXPECT_EQ(kRuleColumns[i].defaultWidth, widths[i]);
-        EXPECT_EQ(kRuleColumns[i].centred, i == 4); // only "Y" is centred
-    }
+    EXPECT_EQ(StringView(kDelayColumn.caption), StringView(_T("Delay")));
+    EXPECT_EQ(kDelayColumn.defaultWidth, 75);
+    EXPECT_EQ(kDelayColumn.format, kColumnAlignLeft);
 }
 
 TEST(RuleFilePath, FolderAndFileWithSingleBackslashes) {

@@ -38,6 +38,15 @@ TEST_F(Startup, WithoutRegistryDataTheDefaultsApply) {
     EXPECT_FALSE(IsChecked(main, 1024));
     EXPECT_EQ(TextOf(main), L"Quellix by Velmora");
     EXPECT_EQ(app.ControlText(1018), L"");
+    const int widths[] = {50, 100, 100, 50, 50, 75, 75, 75, 75, 75};
+    RemoteListView windows = app.List(1001), rules = app.List(1000);
+    ASSERT_EQ(windows.Columns(), 9);
+    ASSERT_EQ(rules.Columns(), 10);
+    for (int c = 0; c < 10; ++c) {
+        if (c < 9)
+            EXPECT_EQ(windows.ColumnWidth(c), widths[c]) << c;
+        EXPECT_EQ(rules.ColumnWidth(c), widths[c]) << c;
+    }
 }
 
 TEST_F(Startup, ASecondStartBringsTheFirstForwardAndEnds) {
@@ -88,6 +97,10 @@ TEST_F(Startup, PlacementIsSavedAtExitAndRestoredAtTheNextStart) {
     EXPECT_EQ(wp.length, 44u);
     EXPECT_EQ(wp.rcNormalPosition.left, 30);
     EXPECT_EQ(wp.rcNormalPosition.bottom, 760);
+    // Both lists' column widths are written at every exit.
+    EXPECT_EQ(StoredInt(L"Column 0 Of 1").value_or(0), 50u);
+    EXPECT_EQ(StoredInt(L"Column 8 Of 1").value_or(0), 75u);
+    EXPECT_EQ(StoredInt(L"Column 9 Of 2").value_or(0), 75u);
 
     QuellixProcess again;
     ASSERT_TRUE(again.Start());
@@ -181,6 +194,8 @@ TEST_F(Startup, ExitRunsTheShutdownAndEndsTheProcess) {
     ASSERT_TRUE(app.Exit());
     EXPECT_EQ(app.GetProcess().ExitCode(), 0u);
     EXPECT_EQ(::FindWindowW(nullptr, kAppTitle), nullptr);
+    // The rules were written: an empty list is the 4-byte count 0.
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), (std::vector<BYTE>{0, 0, 0, 0}));
 
     // The title bar's close box ends the program too.
     QuellixProcess again;

@@ -1,0 +1,48 @@
+#include "RecordColumns.h"
+
+#include "app/Settings.h"
+
+namespace {
+
+CString Format(const WCHAR16* format, long long value) {
+    CString text;
+    text.Format(format, value);
+    return text;
+}
+
+} // namespace
+
+CString ColumnWidthValueName(int column, int listNumber) {
+    CString name;
+    name.Format(Settings::kColumnWidthFormat, column, listNumber);
+    return name;
+}
+
+CString RowNumberText(int row) {
+    return Format(_T("%d"), row + 1LL);
+}
+
+CString RecordCellText(const CWindowInfo& record, int column) {
+    const RECT& rc = record.m_rcWindow;
+    switch (column) {
+    case 1:
+        return record.m_strTitle;
+    case 2:
+        return record.m_strClass;
+    case 3:
+        return Format(_T("%d"), rc.left);
+    case 4:
+        return Format(_T("%d"), rc.top);
+    // Wraps like the platform's 32-bit arithmetic, without overflow in C++.
+    case 5:
+        return Format(_T("%d"), static_cast<long long>(rc.right) - rc.left);
+    case 6:
+        return Format(_T("%d"), static_cast<long long>(rc.bottom) - rc.top);
+    case 7:
+        return Format(_T("%x"), record.m_dwStyle);
+    case 8:
+        return Format(_T("%x"), record.m_dwExStyle);
+    default:
+        return CString();
+    }
+}

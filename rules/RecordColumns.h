@@ -1,0 +1,41 @@
+// The columns that show a window record, shared by the window list and the rule list, and
+// the texts of their cells.
+#pragma once
+
+#include "rules/WindowInfo.h"
+
+#include <array>
+
+// Column alignments; the values are the list view's LVCFMT_LEFT and LVCFMT_CENTER.
+inline constexpr int kColumnAlignLeft = 0;
+inline constexpr int kColumnAlignCenter = 2;
+
+struct CListColumn {
+    const WCHAR16* caption;
+    int defaultWidth;
+    int format;
+};
+
+// Both lists show these nine; the rule list adds the delay after them.
+inline constexpr int kRecordColumnCount = 9;
+inline constexpr std::array<CListColumn, kRecordColumnCount> kRecordColumns = {{
+    {_T("Sr"), 50, kColumnAlignLeft},
+    {_T("Window Text"), 100, kColumnAlignLeft},
+    {_T("Window Class"), 100, kColumnAlignLeft},
+    {_T("X"), 50, kColumnAlignLeft},
+    {_T("Y"), 50, kColumnAlignCenter},
+    {_T("Width"), 75, kColumnAlignLeft},
+    {_T("Height"), 75, kColumnAlignLeft},
+    {_T("Style"), 75, kColumnAlignLeft},
+    {_T("Ex Style"), 75, kColumnAlignLeft},
+}};
+inline constexpr CListColumn kDelayColumn = {_T("Delay"), 75, kColumnAlignLeft};
+
+// The registry value name of a column's width; lists are numbered from 1.
+CString ColumnWidthValueName(int column, int listNumber);
+
+// Column 0: the row number, counted from 1.
+CString RowNumberText(int row);
+// Columns 1 to 8: the record's caption, class, left, top, width, height, style and extended
+// style ("%d" and "%x").
+CString RecordCellText(const CWindowInfo& record, int column);
