@@ -43,8 +43,9 @@ TEST_F(Startup, WithoutRegistryDataTheDefaultsApply) {
     ASSERT_EQ(windows.Columns(), 9);
     ASSERT_EQ(rules.Columns(), 10);
     for (int c = 0; c < 10; ++c) {
-        if (c < 9)
+        if (c < 9) {
             EXPECT_EQ(windows.ColumnWidth(c), widths[c]) << c;
+        }
         EXPECT_EQ(rules.ColumnWidth(c), widths[c]) << c;
     }
 }
