@@ -37,6 +37,7 @@ configure_file(${CMAKE_BINARY_DIR}/Manifest.rc.in ${CMAKE_BINARY_DIR}/Manifest.r
 add_library(quellix_app STATIC
   ui/QuellixDlg.cpp
   ui/HelpLinks.cpp
+  ui/ListColumns.cpp
   ui/WindowList.cpp
   ui/TrayIcon.cpp
   rules/RuleEditorDlg.cpp

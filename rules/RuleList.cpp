@@ -16,17 +16,7 @@ int SelectedRow(const CListCtrl& list) {
 } // namespace
 
 void CQuellixDlg::SetupRuleListColumns() {
-    m_listRules.ModifyStyle(0, LVS_REPORT | LVS_SINGLESEL);
-    m_listRules.SetExtendedStyle(m_listRules.GetExtendedStyle() | LVS_EX_GRIDLINES |
-                                 LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < kRuleColumnCount; ++i) {
-        const CListColumn& column =
-            i < kRecordColumnCount ? kRecordColumns[static_cast<size_t>(i)] : kDelayColumn;
-        m_strColumnKey = ColumnWidthValueName(i, Settings::kRuleListNumber);
-        const int width = static_cast<int>(
-            AfxGetApp()->GetProfileIntW(Settings::kSection, m_strColumnKey, column.defaultWidth));
-        m_listRules.InsertColumn(i, column.caption, column.format, width);
-    }
+    SetupListColumns(m_listRules, Settings::kRuleListNumber, kRuleColumnCount);
 }
 
 void CQuellixDlg::AppendRuleRow(std::unique_ptr<CWindowInfo> record) {

@@ -68,6 +68,10 @@ protected:
     void SavePlacement();
     void RestorePlacement();
 
+    // Columns of both lists (ui/ListColumns.cpp): the record's nine, then the delay.
+    void SetupListColumns(CListCtrl& list, int listNumber, int columnCount);
+    void SaveColumnWidths(CListCtrl& list, int listNumber);
+
     // Help links (ui/HelpLinks.cpp)
     BOOL OnHelpInfo(HELPINFO* info);
     void OnHelpTutorial();
@@ -83,7 +87,6 @@ protected:
     void OnHideWithoutCaptionClicked();
     void OnRefreshListCommand();
     void OnCloseSelectedWindow();
-    void SaveColumnWidths(CListCtrl& list, int listNumber);
 
     // Tray icon and menus (ui/TrayIcon.cpp)
     void OnContextMenu(HWND hwnd, POINT point);

@@ -53,16 +53,7 @@ CString ReadClassName(HWND hwnd) {
 } // namespace
 
 void CQuellixDlg::SetupWindowListColumns() {
-    m_listWindows.ModifyStyle(0, LVS_REPORT | LVS_SINGLESEL);
-    m_listWindows.SetExtendedStyle(m_listWindows.GetExtendedStyle() | LVS_EX_GRIDLINES |
-                                   LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < kWindowListColumnCount; ++i) {
-        const CListColumn& column = kWindowListColumns[static_cast<size_t>(i)];
-        int width = static_cast<int>(AfxGetApp()->GetProfileIntW(
-            Settings::kSection, ColumnWidthValueName(i, Settings::kWindowListNumber),
-            column.defaultWidth));
-        m_listWindows.InsertColumn(i, column.caption, column.format, width);
-    }
+    SetupListColumns(m_listWindows, Settings::kWindowListNumber, kWindowListColumnCount);
 }
 
 void CQuellixDlg::ReleaseWindowIcons() {
@@ -185,20 +176,6 @@ void CQuellixDlg::ClearRecordList(CListCtrl& list) {
     for (int n = list.GetItemCount(); n > 0; --n) {
         delete reinterpret_cast<CWindowInfo*>(list.GetItemData(0));
         list.DeleteItem(0);
-    }
-}
-
-void CQuellixDlg::SaveColumnWidths(CListCtrl& list, int listNumber) {
-    HWND header = list.GetHeaderCtrl();
-    if (header == nullptr)
-        return;
-    const int count = Header_GetItemCount(header);
-    for (int i = 0; i < count; ++i) {
-        HDITEMW item{};
-        item.mask = HDI_WIDTH;
-        if (Header_GetItem(header, i, &item))
-            AfxGetApp()->WriteProfileInt(Settings::kSection, ColumnWidthValueName(i, listNumber),
-                                         item.cxy);
     }
 }
 

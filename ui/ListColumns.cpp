@@ -1,0 +1,34 @@
+// The columns of the window list and the rule list: set up from the stored widths, and the
+// widths stored again at exit.
+#include "QuellixDlg.h"
+
+#include "app/Settings.h"
+#include "framework/App.h"
+#include "rules/RecordColumns.h"
+
+void CQuellixDlg::SetupListColumns(CListCtrl& list, int listNumber, int columnCount) {
+    list.ModifyStyle(0, LVS_REPORT | LVS_SINGLESEL);
+    list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < columnCount; ++i) {
+        const CListColumn& column =
+            i < kRecordColumnCount ? kRecordColumns[static_cast<size_t>(i)] : kDelayColumn;
+        m_strColumnKey = ColumnWidthValueName(i, listNumber);
+        const int width = static_cast<int>(
+            AfxGetApp()->GetProfileIntW(Settings::kSection, m_strColumnKey, column.defaultWidth));
+        list.InsertColumn(i, column.caption, column.format, width);
+    }
+}
+
+void CQuellixDlg::SaveColumnWidths(CListCtrl& list, int listNumber) {
+    HWND header = list.GetHeaderCtrl();
+    if (header == nullptr)
+        return;
+    for (int i = 0; i < Header_GetItemCount(header); ++i) {
+        HDITEMW item{};
+        item.mask = HDI_WIDTH;
+        if (!Header_GetItem(header, i, &item))
+            continue;
+        m_strColumnKey = ColumnWidthValueName(i, listNumber);
+        AfxGetApp()->WriteProfileInt(Settings::kSection, m_strColumnKey, item.cxy);
+    }
+}
