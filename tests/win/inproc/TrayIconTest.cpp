@@ -52,12 +52,19 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
 }
 
 // Wine reports a moved cursor a little later.
+// Wine warps the X pointer asynchronously and a late motion event can move the cursor back:
+// wait until the new position has held for several reads.
 void MoveCursor(int x, int y) {
-    ::SetCursorPos(x, y);
+    int steady = 0;
     PumpUntil([&] {
         POINT pt{};
         ::GetCursorPos(&pt);
-        return pt.x == x && pt.y == y;
+        if (pt.x != x || pt.y != y) {
+            ::SetCursorPos(x, y);
+            steady = 0;
+            return false;
+        }
+        return ++steady >= 5;
     });
 }
 
