@@ -1,1 +1,20 @@
 #include "Match.h"
+
+bool MatchesRule(const CWindowInfo& rule, const CWindowSnapshot& window) {
+    // Cheap integer tests first: most rules fail on the style.
+    if (rule.m_bMatchStyle && rule.m_dwStyle != window.dwStyle)
+        return false;
+    if (rule.m_bMatchExStyle && rule.m_dwExStyle != window.dwExStyle)
+        return false;
+    if (rule.m_bMatchTitle && rule.m_strTitle.View() != window.strTitle)
+        return false;
+    if (rule.m_bMatchClass && rule.m_strClass.View() != window.strClass)
+        return false;
+    if (rule.m_bMatchLocation && (rule.m_rcWindow.left != window.rcWindow.left ||
+                                  rule.m_rcWindow.top != window.rcWindow.top))
+        return false;
+    if (rule.m_bMatchDimensions && (RectWidth(rule.m_rcWindow) != RectWidth(window.rcWindow) ||
+                                    RectHeight(rule.m_rcWindow) != RectHeight(window.rcWindow)))
+        return false;
+    return true;
+}
