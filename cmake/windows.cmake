@@ -64,3 +64,7 @@ target_link_libraries(Quellix PRIVATE quellix_app)
 if(MINGW)
   target_link_options(Quellix PRIVATE -municode)
 endif()
+if(MINGW)
+  # A small exe: no symbols in the shipped build.
+  target_link_options(Quellix PRIVATE $<$<CONFIG:Release>:-s>)
+endif()
