@@ -79,6 +79,11 @@ void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObj
         return;
     if (hwnd == nullptr || g_pMainDlg == nullptr)
         return;
+    // The hook skips our own process, but Wine still delivers events raised for our windows;
+    // our own dialogs must never be reported or closed.
+    DWORD pid = 0;
+    if (::GetWindowThreadProcessId(hwnd, &pid) != 0 && pid == ::GetCurrentProcessId())
+        return;
     try {
         g_pMainDlg->CheckWindowAgainstRules(hwnd);
     } catch (const CException& e) {
