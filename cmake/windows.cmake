@@ -68,3 +68,17 @@ if(MINGW)
   # A small exe: no symbols in the shipped build.
   target_link_options(Quellix PRIVATE $<$<CONFIG:Release>:-s>)
 endif()
+
+# Latency of the foreground watcher against a bare hook that only posts: run on demand
+# (scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/CloseLatency.exe), not by ctest.
+add_executable(BareCloser WIN32 bench/win/BareCloser.cpp)
+add_executable(LatencyTarget WIN32 bench/win/LatencyTarget.cpp)
+add_executable(CloseLatency bench/win/CloseLatency.cpp ${QUELLIX_RC})
+target_link_libraries(BareCloser PRIVATE quellix_warnings)
+target_link_libraries(LatencyTarget PRIVATE quellix_warnings)
+target_link_libraries(CloseLatency PRIVATE quellix_app quellix_winsupport)
+add_dependencies(CloseLatency BareCloser LatencyTarget)
+if(MINGW)
+  target_link_options(BareCloser PRIVATE -municode)
+  target_link_options(LatencyTarget PRIVATE -municode)
+endif()
