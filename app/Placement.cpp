@@ -37,18 +37,17 @@ bool DecodePlacement(const BYTE* data, size_t size, WINDOWPLACEMENT& wp) {
 
 std::array<BYTE, kPlacementSize> EncodePlacement(const WINDOWPLACEMENT& wp) {
     std::array<BYTE, kPlacementSize> out{};
-    const std::uint32_t fields[11] = {
-        wp.length,
-        wp.flags,
-        wp.showCmd,
-        static_cast<std::uint32_t>(wp.ptMinPosition.x),
-        static_cast<std::uint32_t>(wp.ptMinPosition.y),
-        static_cast<std::uint32_t>(wp.ptMaxPosition.x),
-        static_cast<std::uint32_t>(wp.ptMaxPosition.y),
-        static_cast<std::uint32_t>(wp.rcNormalPosition.left),
-        static_cast<std::uint32_t>(wp.rcNormalPosition.top),
-        static_cast<std::uint32_t>(wp.rcNormalPosition.right),
-        static_cast<std::uint32_t>(wp.rcNormalPosition.bottom)};
+    const std::uint32_t fields[11] = {wp.length,
+                                      wp.flags,
+                                      wp.showCmd,
+                                      static_cast<std::uint32_t>(wp.ptMinPosition.x),
+                                      static_cast<std::uint32_t>(wp.ptMinPosition.y),
+                                      static_cast<std::uint32_t>(wp.ptMaxPosition.x),
+                                      static_cast<std::uint32_t>(wp.ptMaxPosition.y),
+                                      static_cast<std::uint32_t>(wp.rcNormalPosition.left),
+                                      static_cast<std::uint32_t>(wp.rcNormalPosition.top),
+                                      static_cast<std::uint32_t>(wp.rcNormalPosition.right),
+                                      static_cast<std::uint32_t>(wp.rcNormalPosition.bottom)};
     for (size_t i = 0; i < 11; ++i)
         Put(out.data(), 4 * i, fields[i]);
     return out;

@@ -51,8 +51,8 @@ CRegKey CWinApp::OpenSectionKey(const WCHAR* section, bool create) const {
     CString path;
     path.Format(L"Software\\%s\\%s\\%s", m_strRegistryKey, m_strAppName, section);
     HKEY key = nullptr;
-    LONG rc = create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                                         nullptr, &key, nullptr)
+    LONG rc = create ? ::RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0,
+                                         KEY_READ | KEY_WRITE, nullptr, &key, nullptr)
                      : ::RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key);
     return CRegKey(rc == ERROR_SUCCESS ? key : nullptr);
 }
@@ -60,8 +60,9 @@ CRegKey CWinApp::OpenSectionKey(const WCHAR* section, bool create) const {
 UINT CWinApp::GetProfileIntW(const WCHAR* section, const WCHAR* entry, int defaultValue) const {
     CRegKey key = OpenSectionKey(section, false);
     DWORD value = 0, type = 0, size = sizeof(value);
-    if (!key || ::RegQueryValueExW(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                                   &size) != ERROR_SUCCESS ||
+    if (!key ||
+        ::RegQueryValueExW(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                           &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(value))
         return static_cast<UINT>(defaultValue);
     return value;
@@ -70,15 +71,17 @@ UINT CWinApp::GetProfileIntW(const WCHAR* section, const WCHAR* entry, int defau
 BOOL CWinApp::WriteProfileInt(const WCHAR* section, const WCHAR* entry, int value) const {
     CRegKey key = OpenSectionKey(section, true);
     DWORD v = static_cast<DWORD>(value);
-    return key && ::RegSetValueExW(key.Get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
-                                   sizeof(v)) == ERROR_SUCCESS;
+    return key && ::RegSetValueExW(key.Get(), entry, 0, REG_DWORD,
+                                   reinterpret_cast<const BYTE*>(&v), sizeof(v)) == ERROR_SUCCESS;
 }
 
-BOOL CWinApp::GetProfileBinary(const WCHAR* section, const WCHAR* entry, std::vector<BYTE>& data) const {
+BOOL CWinApp::GetProfileBinary(const WCHAR* section, const WCHAR* entry,
+                               std::vector<BYTE>& data) const {
     data.clear();
     CRegKey key = OpenSectionKey(section, false);
     DWORD type = 0, size = 0;
-    if (!key || ::RegQueryValueExW(key.Get(), entry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (!key ||
+        ::RegQueryValueExW(key.Get(), entry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_BINARY)
         return FALSE;
     data.resize(size);

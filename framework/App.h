@@ -24,7 +24,8 @@ public:
     BOOL WriteProfileInt(const WCHAR* section, const WCHAR* entry, int value) const;
     // FALSE when the value is missing; otherwise its bytes.
     BOOL GetProfileBinary(const WCHAR* section, const WCHAR* entry, std::vector<BYTE>& data) const;
-    BOOL WriteProfileBinary(const WCHAR* section, const WCHAR* entry, const BYTE* data, UINT size) const;
+    BOOL WriteProfileBinary(const WCHAR* section, const WCHAR* entry, const BYTE* data,
+                            UINT size) const;
 
     void BeginWaitCursor();
     void EndWaitCursor();

@@ -18,7 +18,8 @@ void CMemFile::Write(const void* buffer, UINT count) {
 }
 
 CArchive::CArchive(CFile* file, UINT mode, int bufferSize)
-    : m_file(file), m_mode(mode), m_buffer(static_cast<size_t>(bufferSize < 16 ? 16 : bufferSize)) {}
+    : m_file(file), m_mode(mode), m_buffer(static_cast<size_t>(bufferSize < 16 ? 16 : bufferSize)) {
+}
 
 void CArchive::WriteBytes(const BYTE* data, size_t count) {
     while (count != 0) {

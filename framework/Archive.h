@@ -47,14 +47,12 @@ public:
     bool IsLoading() const { return m_mode == load; }
 
     template <class T>
-        requires(std::is_integral_v<T> && sizeof(T) == 4)
-    CArchive& operator<<(T value) {
+    requires(std::is_integral_v<T> && sizeof(T) == 4) CArchive& operator<<(T value) {
         WriteUInt32(static_cast<std::uint32_t>(value));
         return *this;
     }
     template <class T>
-        requires(std::is_integral_v<T> && sizeof(T) == 4)
-    CArchive& operator>>(T& value) {
+    requires(std::is_integral_v<T> && sizeof(T) == 4) CArchive& operator>>(T& value) {
         value = static_cast<T>(ReadUInt32());
         return *this;
     }

@@ -7,7 +7,8 @@ int CListCtrl::InsertColumn(int index, const WCHAR* caption, int format, int wid
     col.cx = width;
     col.pszText = const_cast<WCHAR*>(caption);
     col.iSubItem = index;
-    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col)));
+    return static_cast<int>(
+        SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col)));
 }
 
 int CListCtrl::InsertItem(int row, const WCHAR* text, int image) const {
@@ -23,7 +24,8 @@ BOOL CListCtrl::SetItemText(int row, int column, const WCHAR* text) const {
     LVITEMW item{};
     item.iSubItem = column;
     item.pszText = const_cast<WCHAR*>(text);
-    return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+    return static_cast<BOOL>(
+        SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
 }
 
 CString CListCtrl::GetItemText(int row, int column) const {
@@ -33,7 +35,8 @@ CString CListCtrl::GetItemText(int row, int column) const {
         item.iSubItem = column;
         item.cchTextMax = size;
         item.pszText = text.GetBuffer(size);
-        int n = static_cast<int>(SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        int n = static_cast<int>(SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                             reinterpret_cast<LPARAM>(&item)));
         if (n < size - 1) {
             text.ReleaseBuffer();
             return text;

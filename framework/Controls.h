@@ -10,10 +10,15 @@ class CListCtrl : public CWnd {
 public:
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     int GetNextItem(int start, UINT flags) const {
-        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
+        return static_cast<int>(
+            SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
     }
-    DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
-    void SetExtendedStyle(DWORD style) const { SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style); }
+    DWORD GetExtendedStyle() const {
+        return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE));
+    }
+    void SetExtendedStyle(DWORD style) const {
+        SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style);
+    }
     int InsertColumn(int index, const WCHAR* caption, int format, int width) const;
     // Inserts a row with its column-0 text and, when image >= 0, its image.
     int InsertItem(int row, const WCHAR* text, int image = -1) const;
@@ -21,9 +26,12 @@ public:
     CString GetItemText(int row, int column) const;
     BOOL SetItemData(int row, DWORD_PTR data) const;
     DWORD_PTR GetItemData(int row) const;
-    BOOL DeleteItem(int row) const { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(row))); }
+    BOOL DeleteItem(int row) const {
+        return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(row)));
+    }
     HIMAGELIST SetImageList(HIMAGELIST list, int kind) const {
-        return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list)));
+        return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(kind),
+                                                        reinterpret_cast<LPARAM>(list)));
     }
     HWND GetHeaderCtrl() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }
 };

@@ -1,10 +1,10 @@
 #include "Dialog.h"
 
 #include "App.h"
+#include "Parse.h"
 
-#include <climits>
-#include <cwchar>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -27,35 +27,6 @@ bool ReturnsDirectly(UINT msg) {
     default:
         return false;
     }
-}
-
-// Parses an optionally signed decimal number surrounded by blanks; false when it is none
-// or lies outside the 32-bit signed range.
-bool ParseInt32(const CString& text, int& value) {
-    const WCHAR* p = text.GetString();
-    while (*p == L' ' || *p == L'\t')
-        ++p;
-    bool negative = false;
-    if (*p == L'+' || *p == L'-')
-        negative = *p++ == L'-';
-    if (*p < L'0' || *p > L'9')
-        return false;
-    long long v = 0;
-    while (*p >= L'0' && *p <= L'9') {
-        v = v * 10 + (*p++ - L'0');
-        if (v > 2147483648LL)
-            return false;
-    }
-    while (*p == L' ' || *p == L'\t')
-        ++p;
-    if (*p != 0)
-        return false;
-    if (negative)
-        v = -v;
-    if (v < INT_MIN || v > INT_MAX)
-        return false;
-    value = static_cast<int>(v);
-    return true;
 }
 
 } // namespace
@@ -108,7 +79,7 @@ void DDX_Text(CDataExchange* pDX, int id, int& value) {
         return;
     }
     int parsed = 0;
-    if (!ParseInt32(ctrl.GetWindowText(), parsed)) {
+    if (!ParseInt32(ctrl.GetWindowText().View(), parsed)) {
         pDX->m_pDlgWnd->MessageBox(L"Please enter a whole number from -2147483648 to 2147483647.",
                                    nullptr, MB_OK | MB_ICONEXCLAMATION);
         pDX->Fail();
@@ -221,7 +192,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 
     LRESULT result = 0;
     bool handled = false;
-    self->m_bDefault = false;
+    // Handlers can send messages to this dialog: keep the outer message's request.
+    const bool outerDefault = std::exchange(self->m_bDefault, false);
     try {
         handled = self->OnWndMsg(msg, wp, lp, result);
     } catch (const CException& e) {
@@ -231,7 +203,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         AfxMessageBox(L"Unknown Exception", MB_OK | MB_ICONEXCLAMATION);
         handled = true;
     }
-    if (!handled || self->m_bDefault)
+    const bool wantsDefault = std::exchange(self->m_bDefault, outerDefault);
+    if (!handled || wantsDefault)
         return FALSE;
     if (ReturnsDirectly(msg))
         return static_cast<INT_PTR>(result);

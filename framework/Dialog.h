@@ -36,7 +36,8 @@ void DDX_Text(CDataExchange* pDX, int id, int& value);
 
 class CDialog : public CWnd {
 public:
-    CDialog(UINT templateId, CWnd* parent = nullptr) : m_nIDTemplate(templateId), m_pParent(parent) {}
+    CDialog(UINT templateId, CWnd* parent = nullptr)
+        : m_nIDTemplate(templateId), m_pParent(parent) {}
     ~CDialog() override;
 
     // Modeless: creates the window from the template; TRUE on success.

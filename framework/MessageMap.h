@@ -10,10 +10,10 @@
 template <class T> struct CMessageEntry {
     enum class Kind { Message, Registered, Command, Notify };
     Kind kind;
-    UINT message;          // Message
+    UINT message;           // Message
     const UINT* registered; // Registered: the id, known only at run time
-    UINT id;               // Command, Notify
-    UINT code;             // Command: notification code; Notify: NMHDR code
+    UINT id;                // Command, Notify
+    UINT code;              // Command: notification code; Notify: NMHDR code
     // Returns false to let default processing run.
     bool (*thunk)(T& self, WPARAM wParam, LPARAM lParam, LRESULT& result);
 };
@@ -66,12 +66,13 @@ template <class T> struct CMessageMap {
                 }};
     }
     template <void (T::*M)(HWND, POINT)> static constexpr Entry ContextMenu() {
-        return {K::Message, WM_CONTEXTMENU, nullptr, 0, 0, [](T& t, WPARAM wp, LPARAM lp, LRESULT&) {
-                    // Signed: monitors left of or above the primary give negative points.
-                    POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-                    (t.*M)(reinterpret_cast<HWND>(wp), pt);
-                    return true;
-                }};
+        return {
+            K::Message, WM_CONTEXTMENU, nullptr, 0, 0, [](T& t, WPARAM wp, LPARAM lp, LRESULT&) {
+                // Signed: monitors left of or above the primary give negative points.
+                POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+                (t.*M)(reinterpret_cast<HWND>(wp), pt);
+                return true;
+            }};
     }
     // Default processing still runs after the handler, as a size limit only adds to it.
     template <void (T::*M)(MINMAXINFO*)> static constexpr Entry GetMinMaxInfo() {

@@ -50,7 +50,8 @@ void CString::FormatList(StringView format, std::initializer_list<CFormatArg> ar
         case u'd':
             // Like printf: the 32-bit value read as signed.
             if (arg.GetKind() != CFormatArg::Kind::String)
-                AppendDecimal(out, static_cast<std::int32_t>(static_cast<std::uint32_t>(arg.GetInt())));
+                AppendDecimal(out,
+                              static_cast<std::int32_t>(static_cast<std::uint32_t>(arg.GetInt())));
             break;
         case u'x':
             if (arg.GetKind() != CFormatArg::Kind::String)

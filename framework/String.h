@@ -22,7 +22,7 @@ public:
     CFormatArg(const WCHAR16* s) : m_kind(Kind::String), m_str(s ? StringView(s) : StringView()) {}
     CFormatArg(StringView s) : m_kind(Kind::String), m_str(s) {}
     template <class S>
-        requires requires(const S& s) { s.View(); }
+    requires requires(const S& s) { s.View(); }
     CFormatArg(const S& s) : m_kind(Kind::String), m_str(s.View()) {}
 
     Kind GetKind() const { return m_kind; }

@@ -17,7 +17,8 @@ void CWnd::ModifyStyle(DWORD remove, DWORD add) const {
 }
 
 int CWnd::MessageBox(const WCHAR* text, const WCHAR* caption, UINT type) const {
-    return ::MessageBoxW(m_hWnd, text, caption ? caption : AfxGetApp()->m_strAppName.GetString(), type);
+    return ::MessageBoxW(m_hWnd, text, caption ? caption : AfxGetApp()->m_strAppName.GetString(),
+                         type);
 }
 
 BOOL CString::LoadString(UINT id) {

@@ -27,7 +27,8 @@ public:
     CString GetWindowText() const;
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void SetIcon(HICON icon, BOOL big) const {
-        ::SendMessageW(m_hWnd, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        ::SendMessageW(m_hWnd, WM_SETICON, big ? ICON_BIG : ICON_SMALL,
+                       reinterpret_cast<LPARAM>(icon));
     }
     // Adds and removes window style bits.
     void ModifyStyle(DWORD remove, DWORD add) const;

@@ -7,12 +7,8 @@ using namespace qt;
 
 namespace {
 
-class Startup : public ::testing::Test {
+class Startup : public CleanStateTest {
 protected:
-    void SetUp() override {
-        ResetProfile();
-        ResetDataFolder();
-    }
     void TearDown() override { app.Exit(); }
 
     static RECT RectOf(HWND hwnd) {

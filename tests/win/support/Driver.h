@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -157,6 +159,15 @@ private:
     Process m_process;
     std::wstring m_log;
     std::vector<HWND> m_windows;
+};
+
+// A test that starts from a fresh machine's state: no profile key, no data folder.
+class CleanStateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProfile();
+        ResetDataFolder();
+    }
 };
 
 } // namespace qt
