@@ -27,11 +27,10 @@ public:
 
 enum Flag { Title = 1, Class = 2, Location = 4, Dimensions = 8, Style = 16, ExStyle = 32 };
 
-class Watcher : public ::testing::Test {
+class Watcher : public CleanStateTest {
 protected:
     void SetUp() override {
-        ResetProfile();
-        ResetDataFolder();
+        CleanStateTest::SetUp();
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
         ::InitCommonControlsEx(&icc);
         dlg = std::make_unique<CQuellixDlg>();
