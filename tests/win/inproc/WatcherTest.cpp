@@ -11,6 +11,7 @@
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace qt;
@@ -41,8 +42,6 @@ protected:
     void TearDown() override {
         targets.Stop();
         DestroyDialog();
-        ResetProfile();
-        ResetDataFolder();
     }
 
     void DestroyDialog() {
@@ -105,6 +104,22 @@ protected:
             if (e.kind == L"FOREGROUND" && e.index == static_cast<int>(target))
                 ms = e.ms;
         return ms;
+    }
+
+    // The target gets one close per delay, each within its tolerance after t0, and no more.
+    void ExpectClosesAfter(size_t target, long long t0, std::initializer_list<int> delaysMs) {
+        const int index = static_cast<int>(target);
+        const int last = std::max(delaysMs);
+        ASSERT_TRUE(targets.WaitCloses(delaysMs.size(), last + 2000, index));
+        PumpUntil(t0 + last + 1000);
+        const std::vector<LoggedEvent> closes = targets.Closes(index);
+        ASSERT_EQ(closes.size(), delaysMs.size());
+        size_t i = 0;
+        for (int delay : delaysMs) {
+            EXPECT_GE(closes[i].ms - t0, delay - 50) << "close " << i;
+            EXPECT_LE(closes[i].ms - t0, delay + 1000) << "close " << i;
+            ++i;
+        }
     }
 
     // Pumps until the time has passed (nothing more is expected before it).
@@ -226,55 +241,28 @@ TEST_F(Watcher, RulesWithoutCriteriaAndWithoutDelayCloseEveryWindowAtOnce) {
     EXPECT_EQ(ClosesAtOnce(A), 3);
 }
 
-TEST_F(Watcher, DelayedCloseComesOnceAfterTheDelay) {
+TEST_F(Watcher, EachDelayedRuleClosesOnceAtItsOwnTime) {
     ASSERT_TRUE(targets.Start(TwoWindows()));
-    AddRule(A, Class, 700);
+    AddRule(A, Class, 300);
+    AddRule(A, Title | Dimensions, 900);
     EXPECT_EQ(ClosesAtOnce(A), 0);
-    const long long t0 = LastForegroundMs(A);
-    ASSERT_TRUE(targets.WaitCloses(1, 3000, A));
-    const long long at = targets.Closes(A)[0].ms - t0;
-    EXPECT_GE(at, 700 - 50);
-    EXPECT_LE(at, 700 + 1000);
-    PumpUntil(t0 + 700 + 1000);
-    EXPECT_EQ(targets.Closes(A).size(), 1u);
+    ExpectClosesAfter(A, LastForegroundMs(A), {300, 900});
 }
 
 TEST_F(Watcher, ANewMatchRestartsTheTimerAndTakesTheNewWindow) {
     ASSERT_TRUE(targets.Start(TwoWindows()));
-    AddRule(A, Style, 800); // both windows have the same style
+    AddRule(A, Style, 800); // both windows have this style
     // The same window again: the close counts from the second event.
     Foreground(A);
     PumpUntil(LastForegroundMs(A) + 400);
     Foreground(A);
-    const long long again = LastForegroundMs(A);
-    ASSERT_TRUE(targets.WaitCloses(1, 3000, A));
-    EXPECT_GE(targets.Closes(A)[0].ms - again, 800 - 50);
-    EXPECT_LE(targets.Closes(A)[0].ms - again, 800 + 1000);
-
-    // Another window within the delay: only the newest is closed.
+    ExpectClosesAfter(A, LastForegroundMs(A), {800});
+    // Another window within the delay: only the newer one is closed.
     Foreground(A);
     PumpUntil(LastForegroundMs(A) + 400);
     Foreground(B);
-    const long long tb = LastForegroundMs(B);
-    ASSERT_TRUE(targets.WaitCloses(1, 3000, B));
-    EXPECT_GE(targets.Closes(B)[0].ms - tb, 800 - 50);
-    PumpUntil(tb + 800 + 1000);
+    ExpectClosesAfter(B, LastForegroundMs(B), {800});
     EXPECT_EQ(targets.Closes(A).size(), 1u);
-    EXPECT_EQ(targets.Closes(B).size(), 1u);
-}
-
-TEST_F(Watcher, TwoMatchingRulesCloseEachAtItsOwnTime) {
-    ASSERT_TRUE(targets.Start(TwoWindows()));
-    AddRule(A, Class, 300);
-    AddRule(A, Title | Dimensions, 900);
-    Foreground(A);
-    const long long t0 = LastForegroundMs(A);
-    ASSERT_TRUE(targets.WaitCloses(2, 4000, A));
-    const auto closes = targets.Closes(A);
-    EXPECT_GE(closes[0].ms - t0, 300 - 50);
-    EXPECT_LE(closes[0].ms - t0, 300 + 1000);
-    EXPECT_GE(closes[1].ms - t0, 900 - 50);
-    EXPECT_LE(closes[1].ms - t0, 900 + 1000);
 }
 
 TEST_F(Watcher, ExitWithinTheDelayClosesNothing) {
@@ -289,24 +277,17 @@ TEST_F(Watcher, ExitWithinTheDelayClosesNothing) {
 
 TEST_F(Watcher, DeletingARuleDropsOnlyItsOwnPendingClose) {
     ASSERT_TRUE(targets.Start(TwoWindows()));
-    AddRule(A, Class, 400);
-    AddRule(B, Class, 900);
+    AddRule(A, Class, 600);
+    AddRule(B, Class, 1200);
     Foreground(A);
     Foreground(B);
-    const long long tb = LastForegroundMs(B);
     // Delete the first rule as the Delete command does; the second moves up into its row.
-    CListCtrl& list = dlg->RuleList();
     CWindowInfo* first = dlg->GetRule(0);
     dlg->CancelPendingClose(*first);
     delete first;
-    list.DeleteItem(0);
-
-    ASSERT_TRUE(targets.WaitCloses(1, 3000, B));
-    EXPECT_GE(targets.Closes(B)[0].ms - tb, 900 - 50);
-    EXPECT_LE(targets.Closes(B)[0].ms - tb, 900 + 1000);
-    PumpUntil(tb + 900 + 1000);
+    dlg->RuleList().DeleteItem(0);
+    ExpectClosesAfter(B, LastForegroundMs(B), {1200});
     EXPECT_TRUE(targets.Closes(A).empty());
-    EXPECT_EQ(targets.Closes(B).size(), 1u);
 }
 
 } // namespace
