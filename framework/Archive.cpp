@@ -1,7 +1,9 @@
 #include "Archive.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <iterator>
 
 UINT CMemFile::Read(void* buffer, UINT count) {
     size_t n = std::min<size_t>(count, m_data.size() - m_pos);
@@ -52,40 +54,110 @@ size_t CArchive::ReadBytes(BYTE* data, size_t count) {
 
 void CArchive::WriteUInt32(std::uint32_t value) {
     const BYTE bytes[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+    if (m_buffer.size() - m_pos >= 4) {
+        std::memcpy(m_buffer.data() + m_pos, bytes, 4);
+        m_pos += 4;
+        return;
+    }
     WriteBytes(bytes, 4);
 }
 
 std::uint32_t CArchive::ReadUInt32() {
     BYTE b[4];
-    if (ReadBytes(b, 4) != 4)
+    if (m_fill - m_pos >= 4) {
+        std::memcpy(b, m_buffer.data() + m_pos, 4);
+        m_pos += 4;
+    } else if (ReadBytes(b, 4) != 4) {
         throw CArchiveException(CArchiveException::endOfFile);
+    }
     return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
            std::uint32_t(b[3]) << 24;
 }
 
 void CArchive::WriteString(StringView text) {
-    for (WCHAR16 unit : text) {
-        const BYTE bytes[2] = {BYTE(unit), BYTE(unit >> 8)};
-        WriteBytes(bytes, 2);
+    // Units are packed straight into the buffer: one call per string, not per unit.
+    size_t i = 0;
+    while (i < text.size()) {
+        if (m_buffer.size() - m_pos < 2)
+            Flush();
+        size_t n = std::min(text.size() - i, (m_buffer.size() - m_pos) / 2);
+        BYTE* out = m_buffer.data() + m_pos;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(out, text.data() + i, 2 * n);
+        } else {
+            for (size_t k = 0; k < n; ++k) {
+                const WCHAR16 unit = text[i + k];
+                out[2 * k] = BYTE(unit);
+                out[2 * k + 1] = BYTE(unit >> 8);
+            }
+        }
+        m_pos += 2 * n;
+        i += n;
     }
+}
+
+bool CArchive::FillForUnit() {
+    // Keep a split unit's first byte in front of the next read.
+    size_t left = m_fill - m_pos;
+    if (left != 0)
+        m_buffer[0] = m_buffer[m_pos];
+    m_pos = 0;
+    m_fill = left;
+    while (m_fill < 2) {
+        UINT n =
+            m_file->Read(m_buffer.data() + m_fill, static_cast<UINT>(m_buffer.size() - m_fill));
+        if (n == 0)
+            return false;
+        m_fill += n;
+    }
+    return true;
 }
 
 BOOL CArchive::ReadString(CString& text) {
     text.Empty();
     bool any = false;
-    BYTE b[2];
-    while (ReadBytes(b, 2) == 2) {
-        any = true;
-        WCHAR16 unit = static_cast<WCHAR16>(b[0] | b[1] << 8);
-        if (unit == u'\r') {
-            ReadBytes(b, 2);
-            break;
+    for (;;) {
+        if (m_fill - m_pos < 2 && !FillForUnit()) {
+            // The end of the file ends the line; a lone last byte is no unit.
+            m_pos = m_fill = 0;
+            return any ? TRUE : FALSE;
         }
-        if (unit == u'\n')
-            break;
-        text += unit;
+        any = true;
+        // Decode the whole units in the buffer a chunk at a time and look for the line end.
+        const BYTE* p = m_buffer.data() + m_pos;
+        const size_t units = (m_fill - m_pos) / 2;
+        WCHAR16 chunk[64];
+        size_t k = 0;
+        WCHAR16 unit = 0;
+        bool end = false;
+        while (k < units && !end) {
+            const size_t n = std::min(units - k, std::size(chunk));
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(chunk, p + 2 * k, 2 * n);
+            } else {
+                for (size_t j = 0; j < n; ++j)
+                    chunk[j] = static_cast<WCHAR16>(p[2 * (k + j)] | p[2 * (k + j) + 1] << 8);
+            }
+            size_t j = 0;
+            while (j < n && chunk[j] != u'\r' && chunk[j] != u'\n')
+                ++j;
+            text += StringView(chunk, j);
+            k += j;
+            if (j < n) {
+                unit = chunk[j];
+                end = true;
+            }
+        }
+        m_pos += 2 * k;
+        if (k == units)
+            continue;
+        m_pos += 2;
+        if (unit == u'\r') {
+            BYTE b[2];
+            ReadBytes(b, 2); // the LF that follows a CR
+        }
+        return TRUE;
     }
-    return any ? TRUE : FALSE;
 }
 
 void CArchive::Flush() {
@@ -96,8 +168,11 @@ void CArchive::Flush() {
 }
 
 void CArchive::Close() {
-    Flush();
-    m_file->Flush();
+    // Only a stored image needs to reach the disk; a file opened for reading cannot be flushed.
+    if (IsStoring()) {
+        Flush();
+        m_file->Flush();
+    }
 }
 
 #include "Object.h"

@@ -64,7 +64,7 @@ public:
     BOOL ReadString(CString& text);
 
     void Flush();
-    // Flushes what is stored and detaches from the file.
+    // Storing: writes the buffer to the file and flushes the file.
     void Close();
 
 private:
@@ -73,6 +73,8 @@ private:
     void WriteBytes(const BYTE* data, size_t count);
     // Reads exactly count bytes unless the file ends; returns the number read.
     size_t ReadBytes(BYTE* data, size_t count);
+    // Makes at least one whole unit available in the buffer; false at the end of the file.
+    bool FillForUnit();
 
     CFile* m_file;
     UINT m_mode;

@@ -1,1 +1,97 @@
 #include "RuleEditorDlg.h"
+
+#include "framework/App.h"
+#include "framework/MessageMap.h"
+#include "res/resource.h"
+#include "rules/WindowInfo.h"
+
+CDlgAutoCloseWindow::CDlgAutoCloseWindow(CWnd* parent) : CDialog(IDD_AUTOCLOSE_WINDOW, parent) {}
+
+CDlgAutoCloseWindow::~CDlgAutoCloseWindow() = default;
+
+bool CDlgAutoCloseWindow::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using M = CMessageMap<CDlgAutoCloseWindow>;
+    static const M::Entry messageMap[] = {
+        M::Command<&CDlgAutoCloseWindow::OnBnClickedOk>(IDOK),
+    };
+    return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
+           CDialog::OnWndMsg(msg, wp, lp, result);
+}
+
+void CDlgAutoCloseWindow::DoDataExchange(CDataExchange* pDX) {
+    DDX_Text(pDX, IDC_EDIT_TITLE, m_strTitleText);
+    DDX_Text(pDX, IDC_EDIT_CLASS, m_strClassText);
+    DDX_Text(pDX, IDC_EDIT_DIMENSIONS, m_strDimensions);
+    DDX_Text(pDX, IDC_EDIT_EXSTYLE, m_strExStyleText);
+    DDX_Text(pDX, IDC_EDIT_STYLE, m_strStyleText);
+    DDX_Check(pDX, IDC_CHECK_TITLE, m_bCheckTitle);
+    DDX_Check(pDX, IDC_CHECK_CLASS, m_bCheckClass);
+    DDX_Check(pDX, IDC_CHECK_DIMENSIONS, m_bCheckDimensions);
+    DDX_Check(pDX, IDC_CHECK_STYLE, m_bCheckStyle);
+    DDX_Check(pDX, IDC_CHECK_EXSTYLE, m_bCheckExStyle);
+    DDX_Text(pDX, IDC_EDIT_DELAY, m_nDelay);
+    DDX_Check(pDX, IDC_CHECK_LOCATION, m_bCheckLocation);
+    DDX_Text(pDX, IDC_EDIT_LOCATION, m_strLocation);
+}
+
+BOOL CDlgAutoCloseWindow::OnInitDialog() {
+    const CWindowInfo& source = *m_pSource;
+    const RECT& rc = source.m_rcWindow;
+    m_strTitleText = source.m_strTitle;
+    m_strClassText = source.m_strClass;
+    m_strDimensions.Format(L"Width = %d, Height = %d", static_cast<long long>(rc.right) - rc.left,
+                           static_cast<long long>(rc.bottom) - rc.top);
+    m_strLocation.Format(L"X = %d, Y = %d", rc.left, rc.top);
+    m_strStyleText.Format(L"%x", source.m_dwStyle);
+    m_strExStyleText.Format(L"%x", source.m_dwExStyle);
+    m_bCheckTitle = source.m_bMatchTitle;
+    m_bCheckClass = source.m_bMatchClass;
+    m_bCheckLocation = source.m_bMatchLocation;
+    m_bCheckDimensions = source.m_bMatchDimensions;
+    m_bCheckStyle = source.m_bMatchStyle;
+    m_bCheckExStyle = source.m_bMatchExStyle;
+    m_nDelay = source.m_nDelayMs;
+
+    CDialog::OnInitDialog();
+
+    m_strCaption.Format(m_bEdit ? L"Edit Auto Close Window Info - %s"
+                                : L"Add Auto Close Window Info - %s",
+                        AfxGetApp()->m_strAppName);
+    SetWindowText(m_strCaption);
+
+    m_hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    return TRUE;
+}
+
+void CDlgAutoCloseWindow::OnBnClickedOk() {
+    // A refused value (the delay) has been reported and focused: nothing may change.
+    if (!UpdateData(TRUE))
+        return;
+
+    if (m_bCheckTitle + m_bCheckClass + m_bCheckLocation + m_bCheckDimensions + m_bCheckStyle +
+            m_bCheckExStyle ==
+        0) {
+        MessageBox(L"Select 1 or More Window Parameters with which to Find / Match the Desired "
+                   L"Window and then try Again.",
+                   nullptr, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+
+    if (m_bEdit) {
+        m_pResult = m_pSource;
+    } else {
+        m_pNewRule = m_pSource->CopyForRule();
+        m_pResult = m_pNewRule.get();
+    }
+    m_pResult->m_bMatchTitle = m_bCheckTitle;
+    m_pResult->m_bMatchClass = m_bCheckClass;
+    m_pResult->m_bMatchLocation = m_bCheckLocation;
+    m_pResult->m_bMatchDimensions = m_bCheckDimensions;
+    m_pResult->m_bMatchStyle = m_bCheckStyle;
+    m_pResult->m_bMatchExStyle = m_bCheckExStyle;
+    m_pResult->m_nDelayMs = m_nDelay;
+
+    CDialog::OnOK();
+}

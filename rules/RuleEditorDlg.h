@@ -1,4 +1,47 @@
-// CDlgAutoCloseWindow: the rule editor.
+// CDlgAutoCloseWindow: the rule editor. In add mode it makes a new rule from a window-list
+// record; in edit mode it changes a rule's record in place.
 #pragma once
 
 #include "framework/Dialog.h"
+
+#include <memory>
+
+class CWindowInfo;
+
+class CDlgAutoCloseWindow : public CDialog {
+public:
+    explicit CDlgAutoCloseWindow(CWnd* parent = nullptr);
+    ~CDlgAutoCloseWindow() override;
+
+    // Add mode, after IDOK: the new rule, now owned by the caller.
+    std::unique_ptr<CWindowInfo> TakeNewRule() { return std::move(m_pNewRule); }
+
+    CWindowInfo* m_pSource = nullptr;
+    CWindowInfo* m_pResult = nullptr;
+    CString m_strCaption;
+    HICON m_hIcon = nullptr;
+    BOOL m_bEdit = FALSE;
+    CString m_strTitleText;
+    CString m_strClassText;
+    CString m_strDimensions;
+    CString m_strExStyleText;
+    CString m_strStyleText;
+    BOOL m_bCheckTitle = FALSE;
+    BOOL m_bCheckClass = FALSE;
+    BOOL m_bCheckDimensions = FALSE;
+    BOOL m_bCheckStyle = FALSE;
+    BOOL m_bCheckExStyle = FALSE;
+    int m_nDelay = 0;
+    BOOL m_bCheckLocation = FALSE;
+    CString m_strLocation;
+
+protected:
+    bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnBnClickedOk();
+
+private:
+    // Owns the add mode's new rule until the caller takes it.
+    std::unique_ptr<CWindowInfo> m_pNewRule;
+};

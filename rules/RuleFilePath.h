@@ -2,3 +2,19 @@
 #pragma once
 
 #include "framework/String.h"
+
+namespace RuleFilePath {
+
+inline constexpr const WCHAR16* kFolderName = _T("Velmora-Quellix");
+inline constexpr const WCHAR16* kFileName = _T("Data.dat");
+
+// Replaces every pair of backslashes by one, in one pass from left to right.
+CString CollapseBackslashes(StringView path);
+// The data folder inside the local application data folder, ending with a backslash.
+CString DataFolder(StringView localAppData);
+// Data.dat inside the data folder.
+CString DataFile(StringView dataFolder);
+// The file a save writes before it replaces Data.dat with it.
+CString TempFile(StringView dataFile);
+
+} // namespace RuleFilePath

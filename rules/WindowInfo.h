@@ -19,7 +19,9 @@ public:
         return copy;
     }
 
+    // Stores or loads the record in the rule file's layout; the window handle is never stored.
     void Serialize(CArchive& ar) override;
+    void Store(CArchive& ar) const;
 
     CString m_strTitle;
     CString m_strClass;

@@ -1,18 +1,120 @@
 // The tray icon, the popup menus, and hiding and showing the main dialog.
 #include "QuellixDlg.h"
 
-void CQuellixDlg::AddTrayIcon() {}
-void CQuellixDlg::RemoveTrayIcon() {}
-void CQuellixDlg::ShowMainDialog() {}
-void CQuellixDlg::OnOK() {}
-void CQuellixDlg::OnContextMenu(HWND, POINT) {}
-void CQuellixDlg::OnMenuButton() {}
-void CQuellixDlg::OnHelpButton() {}
-void CQuellixDlg::OnHideToTray() {}
-void CQuellixDlg::OnConfigure() {}
-LRESULT CQuellixDlg::OnTrayNotify(WPARAM, LPARAM) {
+#include "framework/App.h"
+#include "res/resource.h"
+
+#include <shellapi.h>
+
+#include <iterator>
+
+namespace {
+
+const UINT kTrayIconId = 90;
+const UINT kTrayCallbackMsg = WM_USER + 1;
+
+#if !defined(_WIN64)
+// The full current layout; the shell reads the record by this size.
+static_assert(sizeof(NOTIFYICONDATAW) == 956, "tray record must have the full current layout");
+#endif
+
+// The fields that both adding and deleting the icon use.
+NOTIFYICONDATAW TrayRecord(HWND hwnd) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof(nid);
+    nid.hWnd = hwnd;
+    nid.uID = kTrayIconId;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    return nid;
+}
+
+// Pops up sub-menu 0 of a menu at a screen point; the choice comes back as WM_COMMAND.
+void TrackMenu(const CMenu& menu, POINT pt, HWND owner) {
+    ::TrackPopupMenu(menu.GetSubMenu(0), 0, pt.x, pt.y, 0, owner, nullptr);
+}
+
+POINT CursorPos() {
+    POINT pt{0, 0};
+    ::GetCursorPos(&pt);
+    return pt;
+}
+
+} // namespace
+
+void CQuellixDlg::AddTrayIcon() {
+    NOTIFYICONDATAW nid = TrayRecord(m_hWnd);
+    nid.uCallbackMessage = kTrayCallbackMsg;
+    nid.hIcon = m_hIcon;
+    // Truncates to the field: at most 127 units and the terminator.
+    ::lstrcpynW(nid.szTip, AfxGetApp()->m_strAppName, static_cast<int>(std::size(nid.szTip)));
+    if (!::Shell_NotifyIconW(NIM_ADD, &nid))
+        return;
+    m_menuTray.DestroyMenu();
+    m_menuTray.LoadMenu(IDR_SYSTEMTRAY);
+    ::SetMenuDefaultItem(m_menuTray.GetSubMenu(0), ID_TRAY_CONFIGURE, FALSE);
+}
+
+void CQuellixDlg::RemoveTrayIcon() {
+    NOTIFYICONDATAW nid = TrayRecord(m_hWnd);
+    ::Shell_NotifyIconW(NIM_DELETE, &nid);
+}
+
+LRESULT CQuellixDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+    // A new shell has no icons; the delete only clears a stale one.
+    RemoveTrayIcon();
+    AddTrayIcon();
     return 1;
 }
-LRESULT CQuellixDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+
+LRESULT CQuellixDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
+    const POINT pt = CursorPos();
+    switch (LOWORD(lParam)) {
+    case WM_RBUTTONUP:
+        // Without the foreground the menu would not close on a click elsewhere.
+        ::SetForegroundWindow(m_hWnd);
+        TrackMenu(m_menuTray, pt, m_hWnd);
+        break;
+    case WM_LBUTTONDBLCLK:
+        ShowMainDialog();
+        break;
+    default:
+        break;
+    }
     return 1;
+}
+
+void CQuellixDlg::ShowMainDialog() {
+    ShowWindow(SW_SHOW);
+    ShowWindow(SW_RESTORE);
+    ::SetActiveWindow(m_hWnd);
+    ::SetForegroundWindow(m_hWnd);
+    ::BringWindowToTop(m_hWnd);
+}
+
+void CQuellixDlg::OnConfigure() {
+    ShowMainDialog();
+}
+
+void CQuellixDlg::OnHideToTray() {
+    // Minimised first, so that no taskbar button is left behind.
+    ShowWindow(SW_MINIMIZE);
+    ShowWindow(SW_HIDE);
+}
+
+void CQuellixDlg::OnOK() {
+    // Enter only minimises: the dialog has no OK button and must not end.
+    ShowWindow(SW_MINIMIZE);
+}
+
+void CQuellixDlg::OnContextMenu(HWND, POINT point) {
+    // Used as it comes, also the -1,-1 of a keyboard-invoked menu.
+    TrackMenu(m_menuPopup, point, m_hWnd);
+}
+
+void CQuellixDlg::OnMenuButton() {
+    TrackMenu(m_menuPopup, CursorPos(), m_hWnd);
+}
+
+void CQuellixDlg::OnHelpButton() {
+    TrackMenu(m_menuHelp, CursorPos(), m_hWnd);
 }

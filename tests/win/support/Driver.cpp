@@ -412,8 +412,11 @@ bool QuellixProcess::Start(bool waitVisible, int showCommand) {
     });
     if (!found || m_main == nullptr)
         return false;
-    // Start-up has finished once the rule list exists and the dialog is (or stays) hidden.
-    return !waitVisible || WaitFor([&] { return ::IsWindowVisible(m_main) != FALSE; });
+    if (waitVisible && !WaitFor([&] { return ::IsWindowVisible(m_main) != FALSE; }))
+        return false;
+    // A restored placement shows the dialog while it is still being created: start-up has
+    // finished only when the message loop waits for input.
+    return m_process.WaitIdle(10000);
 }
 
 void QuellixProcess::Click(int id) const {

@@ -1,0 +1,64 @@
+// Loads a rule file from arbitrary bytes. What loads must store and load back to the same
+// records, and storing those again must give the same bytes.
+#include "framework/Archive.h"
+#include "rules/RuleArchive.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+using Rules = std::vector<std::unique_ptr<CWindowInfo>>;
+
+void LoadAll(const void* data, size_t size, Rules& out) {
+    CMemFile file(data, size);
+    CArchive ar(&file, CArchive::load);
+    try {
+        LoadRules(ar, [&](std::unique_ptr<CWindowInfo> rule) { out.push_back(std::move(rule)); });
+    } catch (const CArchiveException&) {
+        // A short file: the records before the cut stay.
+    }
+}
+
+std::vector<BYTE> StoreAll(const Rules& rules) {
+    CMemFile file;
+    CArchive ar(&file, CArchive::store);
+    StoreRules(ar, static_cast<int>(rules.size()),
+               [&](int i) -> const CWindowInfo& { return *rules[static_cast<size_t>(i)]; });
+    ar.Close();
+    return file.Data();
+}
+
+bool Same(const CWindowInfo& a, const CWindowInfo& b) {
+    return a.m_strTitle == b.m_strTitle && a.m_strClass == b.m_strClass &&
+           a.m_rcWindow.left == b.m_rcWindow.left && a.m_rcWindow.top == b.m_rcWindow.top &&
+           a.m_rcWindow.right == b.m_rcWindow.right && a.m_rcWindow.bottom == b.m_rcWindow.bottom &&
+           a.m_dwStyle == b.m_dwStyle && a.m_dwExStyle == b.m_dwExStyle &&
+           a.m_bMatchTitle == b.m_bMatchTitle && a.m_bMatchClass == b.m_bMatchClass &&
+           a.m_bMatchLocation == b.m_bMatchLocation &&
+           a.m_bMatchDimensions == b.m_bMatchDimensions && a.m_bMatchStyle == b.m_bMatchStyle &&
+           a.m_bMatchExStyle == b.m_bMatchExStyle && a.m_nDelayMs == b.m_nDelayMs &&
+           b.m_hWnd == nullptr;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Rules first;
+    LoadAll(data, size, first);
+    // Every record needs at least its 52 bytes of integers.
+    if (first.size() * 52 > size)
+        std::abort();
+
+    const std::vector<BYTE> stored = StoreAll(first);
+    Rules second;
+    LoadAll(stored.data(), stored.size(), second);
+    if (second.size() != first.size())
+        std::abort();
+    for (size_t i = 0; i < first.size(); ++i)
+        if (!Same(*first[i], *second[i]))
+            std::abort();
+    if (StoreAll(second) != stored)
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,86 @@
+// Rule-list cells and the data file's path.
+#include "rules/RuleCells.h"
+#include "rules/RuleFilePath.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<CString> Cells(const CWindowInfo& rule) {
+    std::vector<CString> cells;
+    for (int column = 1; column < kRuleColumnCount; ++column)
+        cells.push_back(RuleCellText(rule, column));
+    return cells;
+}
+
+TEST(RuleCells, DefaultCriteriaLeaveTitleAndLocationEmpty) {
+    CWindowInfo rule;
+    rule.m_strTitle = _T("Untitled - Editor");
+    rule.m_strClass = _T("EditorClass");
+    rule.m_rcWindow = {-1280, -20, 100, 580};
+    rule.m_dwStyle = 0x94C80000;
+    rule.m_dwExStyle = 0;
+    const std::vector<CString> expected = {_T(""),         _T("EditorClass"), _T(""),
+                                           _T(""),         _T("1380"),        _T("600"),
+                                           _T("94c80000"), _T("0"),           _T("100")};
+    EXPECT_EQ(Cells(rule), expected);
+}
+
+TEST(RuleCells, EveryCriterionShowsItsValueAndDelayAlwaysShows) {
+    CWindowInfo rule;
+    rule.m_strTitle = _T("T");
+    rule.m_strClass = _T("C");
+    rule.m_rcWindow = {-1280, -20, -1000, 0};
+    rule.m_dwStyle = 0x16CF0000;
+    rule.m_dwExStyle = 0x100;
+    rule.m_bMatchTitle = rule.m_bMatchLocation = 2; // any non-zero value counts as set
+    rule.m_nDelayMs = -5;
+    const std::vector<CString> all = {_T("T"),  _T("C"),        _T("-1280"), _T("-20"), _T("280"),
+                                      _T("20"), _T("16cf0000"), _T("100"),   _T("-5")};
+    EXPECT_EQ(Cells(rule), all);
+
+    rule.m_bMatchTitle = rule.m_bMatchClass = rule.m_bMatchLocation = 0;
+    rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = 0;
+    const std::vector<CString> delayOnly(8, CString());
+    std::vector<CString> cells = Cells(rule);
+    EXPECT_EQ(cells.back(), _T("-5"));
+    cells.pop_back();
+    EXPECT_EQ(cells, delayOnly);
+}
+
+TEST(RuleCells, RowNumbersCountFromOneAndColumnsMatchTheWindowList) {
+    EXPECT_EQ(RuleRowNumberText(0), _T("1"));
+    EXPECT_EQ(RuleRowNumberText(41), _T("42"));
+    const WCHAR16* captions[] = {_T("Sr"),       _T("Window Text"), _T("Window Class"), _T("X"),
+                                 _T("Y"),        _T("Width"),       _T("Height"),       _T("Style"),
+                                 _T("Ex Style"), _T("Delay")};
+    const int widths[] = {50, 100, 100, 50, 50, 75, 75, 75, 75, 75};
+    ASSERT_EQ(kRuleColumnCount, 10);
+    for (int i = 0; i < kRuleColumnCount; ++i) {
+        EXPECT_EQ(StringView(kRuleColumns[i].caption), StringView(captions[i]));
+        EXPECT_EQ(kRuleColumns[i].defaultWidth, widths[i]);
+        EXPECT_EQ(kRuleColumns[i].centred, i == 4); // only "Y" is centred
+    }
+}
+
+TEST(RuleFilePath, FolderAndFileWithSingleBackslashes) {
+    using namespace RuleFilePath;
+    const CString folder = DataFolder(_T("C:\\Users\\ann\\AppData\\Local"));
+    EXPECT_EQ(folder, _T("C:\\Users\\ann\\AppData\\Local\\Velmora-Quellix\\"));
+    EXPECT_EQ(DataFile(folder.View()),
+              _T("C:\\Users\\ann\\AppData\\Local\\Velmora-Quellix\\Data.dat"));
+    // A base that already ends with a backslash gives the same folder.
+    EXPECT_EQ(DataFolder(_T("C:\\Users\\ann\\AppData\\Local\\")), folder);
+    EXPECT_EQ(TempFile(DataFile(folder.View()).View()),
+              _T("C:\\Users\\ann\\AppData\\Local\\Velmora-Quellix\\Data.dat.tmp"));
+}
+
+TEST(RuleFilePath, CollapseIsOnePassFromLeftToRight) {
+    using RuleFilePath::CollapseBackslashes;
+    EXPECT_EQ(CollapseBackslashes(_T("a\\\\b")), _T("a\\b"));
+    EXPECT_EQ(CollapseBackslashes(_T("a\\\\\\b")), _T("a\\\\b"));   // three become two
+    EXPECT_EQ(CollapseBackslashes(_T("a\\\\\\\\b")), _T("a\\\\b")); // four become two
+    EXPECT_EQ(CollapseBackslashes(_T("a\\b\\")), _T("a\\b\\"));
+}
+
+} // namespace

@@ -1,0 +1,241 @@
+// The rule file's bytes: the record layout, the list around it and reading damaged files.
+#include "framework/Archive.h"
+#include "rules/RuleArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+using Rules = std::vector<std::unique_ptr<CWindowInfo>>;
+
+Bytes Store(const Rules& rules) {
+    CMemFile file;
+    CArchive ar(&file, CArchive::store);
+    StoreRules(ar, static_cast<int>(rules.size()),
+               [&](int i) -> const CWindowInfo& { return *rules[i]; });
+    ar.Close();
+    return file.Data();
+}
+
+// Hands out at most one byte per read, so every unit and integer is split across reads.
+class CTrickleFile : public CMemFile {
+public:
+    using CMemFile::CMemFile;
+    UINT Read(void* buffer, UINT count) override {
+        return CMemFile::Read(buffer, count < 1 ? count : 1);
+    }
+};
+
+// Loads like the program does; returns the number of archive errors (0 or 1).
+template <class File = CMemFile> int Load(const Bytes& bytes, Rules& out, int bufferSize = 4096) {
+    File file(bytes.data(), bytes.size());
+    CArchive ar(&file, CArchive::load, bufferSize);
+    try {
+        LoadRules(ar, [&](std::unique_ptr<CWindowInfo> rule) { out.push_back(std::move(rule)); });
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.GetCause(), CArchiveException::endOfFile);
+        return 1;
+    }
+    return 0;
+}
+
+std::unique_ptr<CWindowInfo> Rule(const WCHAR16* title, const WCHAR16* cls, int delay = 100) {
+    auto rule = std::make_unique<CWindowInfo>();
+    rule->m_strTitle = title;
+    rule->m_strClass = cls;
+    rule->m_nDelayMs = delay;
+    return rule;
+}
+
+void ExpectSame(const CWindowInfo& a, const CWindowInfo& b) {
+    EXPECT_EQ(a.m_strTitle.View(), b.m_strTitle.View());
+    EXPECT_EQ(a.m_strClass.View(), b.m_strClass.View());
+    EXPECT_EQ(a.m_rcWindow.left, b.m_rcWindow.left);
+    EXPECT_EQ(a.m_rcWindow.top, b.m_rcWindow.top);
+    EXPECT_EQ(a.m_rcWindow.right, b.m_rcWindow.right);
+    EXPECT_EQ(a.m_rcWindow.bottom, b.m_rcWindow.bottom);
+    EXPECT_EQ(a.m_dwStyle, b.m_dwStyle);
+    EXPECT_EQ(a.m_dwExStyle, b.m_dwExStyle);
+    EXPECT_EQ(a.m_bMatchTitle, b.m_bMatchTitle);
+    EXPECT_EQ(a.m_bMatchClass, b.m_bMatchClass);
+    EXPECT_EQ(a.m_bMatchLocation, b.m_bMatchLocation);
+    EXPECT_EQ(a.m_bMatchDimensions, b.m_bMatchDimensions);
+    EXPECT_EQ(a.m_bMatchStyle, b.m_bMatchStyle);
+    EXPECT_EQ(a.m_bMatchExStyle, b.m_bMatchExStyle);
+    EXPECT_EQ(a.m_nDelayMs, b.m_nDelayMs);
+    EXPECT_EQ(b.m_hWnd, nullptr);
+}
+
+const Bytes kExample = {
+    0x01, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x6E, 0x00, 0x00,
+    0x00, 0xDC, 0x00, 0x00, 0x00, 0x00, 0x00, 0xCF, 0x16, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,
+    0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x61, 0x00, 0x62, 0x00,
+    0x63, 0x00, 0x0D, 0x00, 0x0A, 0x00, 0x58, 0x00, 0x59, 0x00, 0x0D, 0x00, 0x0A, 0x00,
+};
+
+std::unique_ptr<CWindowInfo> ExampleRule() {
+    auto rule = Rule(_T("abc"), _T("XY"));
+    rule->m_rcWindow = {10, 20, 110, 220};
+    rule->m_dwStyle = 0x16CF0000;
+    rule->m_dwExStyle = 0x100;
+    rule->m_bMatchTitle = 0;
+    rule->m_bMatchClass = 1;
+    rule->m_bMatchLocation = 0;
+    rule->m_bMatchDimensions = 1;
+    rule->m_bMatchStyle = 1;
+    rule->m_bMatchExStyle = 1;
+    return rule;
+}
+
+TEST(RuleFile, ExampleFileByteForByte) {
+    Rules rules;
+    rules.push_back(ExampleRule());
+    rules[0]->m_hWnd = reinterpret_cast<HWND>(0x1234); // never stored
+    EXPECT_EQ(Store(rules), kExample);
+
+    Rules loaded;
+    EXPECT_EQ(Load(kExample, loaded), 0);
+    ASSERT_EQ(loaded.size(), 1u);
+    ExpectSame(*ExampleRule(), *loaded[0]);
+}
+
+TEST(RuleFile, EmptyListIsTheCountAlone) {
+    EXPECT_EQ(Store({}), (Bytes{0, 0, 0, 0}));
+}
+
+TEST(RuleFile, RoundTripKeepsOrderAndEveryValue) {
+    Rules rules;
+    rules.push_back(Rule(_T(""), _T(""), -250)); // empty strings, negative delay
+    std::basic_string<WCHAR16> longTitle, longClass;
+    for (int i = 0; i < 3000; ++i) // over 128 units, and across buffer refills
+        longTitle += static_cast<WCHAR16>(0x20 + i % 0x5E);
+    longClass.assign(129, static_cast<WCHAR16>(0xE9));
+    longClass += static_cast<WCHAR16>(0xD83D); // a surrogate pair stays two units
+    longClass += static_cast<WCHAR16>(0xDE00);
+    rules.push_back(Rule(longTitle.c_str(), longClass.c_str(), 0));
+    rules.back()->m_rcWindow = {-1280, -8, -1, 2147483647};
+    rules.back()->m_dwStyle = 0x94C80000;
+    rules.back()->m_dwExStyle = 0xFFFFFFFF;
+    rules.push_back(Rule(_T("third"), _T("C3"), 2147483647));
+    // Location set and Dimensions clear: the two swapped fields must not trade places.
+    rules.back()->m_bMatchLocation = 1;
+    rules.back()->m_bMatchDimensions = 0;
+    rules.back()->m_bMatchTitle = 2; // any non-zero value is kept as it is
+    rules.back()->m_bMatchExStyle = 0;
+
+    const Bytes bytes = Store(rules);
+    Rules loaded, trickled, smallBuffer;
+    EXPECT_EQ(Load(bytes, loaded), 0);
+    EXPECT_EQ(Load<CTrickleFile>(bytes, trickled), 0);
+    EXPECT_EQ(Load(bytes, smallBuffer, 17), 0); // an odd buffer splits units between reads
+    for (const Rules* out : {&loaded, &trickled, &smallBuffer}) {
+        ASSERT_EQ(out->size(), rules.size());
+        for (size_t i = 0; i < rules.size(); ++i)
+            ExpectSame(*rules[i], *(*out)[i]);
+    }
+}
+
+TEST(RuleFile, CountOfZeroOrLessReadsNothingMore) {
+    Bytes tail = kExample;
+    tail.erase(tail.begin(), tail.begin() + 4);
+    for (BYTE b : {0x00, 0xFF}) { // 0 and -1
+        Bytes bytes{b, b, b, b};
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        Rules loaded;
+        EXPECT_EQ(Load(bytes, loaded), 0);
+        EXPECT_TRUE(loaded.empty());
+    }
+    Bytes minimum{0x00, 0x00, 0x00, 0x80}; // INT_MIN, and nothing behind it
+    Rules loaded;
+    EXPECT_EQ(Load(minimum, loaded), 0);
+    EXPECT_TRUE(loaded.empty());
+}
+
+TEST(RuleFile, CountLargerThanRecordsKeepsThemAndFailsOnce) {
+    Rules rules;
+    rules.push_back(Rule(_T("one"), _T("A")));
+    rules.push_back(Rule(_T("two"), _T("B")));
+    Bytes bytes = Store(rules);
+    bytes[0] = 3;
+    Rules loaded;
+    EXPECT_EQ(Load(bytes, loaded), 1);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[1]->m_strTitle, _T("two"));
+
+    bytes[0] = 0xFF;
+    bytes[3] = 0x7F; // INT_MAX records promised
+    loaded.clear();
+    EXPECT_EQ(Load(bytes, loaded), 1);
+    EXPECT_EQ(loaded.size(), 2u);
+}
+
+TEST(RuleFile, EveryTruncationKeepsTheRecordsReadBeforeIt) {
+    Rules rules;
+    rules.push_back(Rule(_T("ab"), _T("C")));
+    rules.push_back(Rule(_T("xyz"), _T("")));
+    const Bytes full = Store(rules);
+    const size_t start[] = {4, 4 + 60 + 2 * 2 + 2 * 1};
+    ASSERT_EQ(full.size(), start[1] + 60 + 2 * 3);
+
+    for (size_t cut = 0; cut < full.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        Rules loaded;
+        const int errors = Load(Bytes(full.begin(), full.begin() + cut), loaded);
+        // A record counts once its integers are complete; a string cut short ends quietly.
+        size_t expected = 0;
+        for (size_t s : start)
+            expected += cut >= s + 52 ? 1 : 0;
+        ASSERT_EQ(loaded.size(), expected);
+        EXPECT_EQ(errors, expected < 2 ? 1 : 0);
+        for (size_t i = 0; i < expected; ++i) {
+            const CWindowInfo& got = *loaded[i];
+            EXPECT_EQ(got.m_nDelayMs, 100);
+            EXPECT_TRUE(rules[i]->m_strTitle.View().starts_with(got.m_strTitle.View()));
+            EXPECT_TRUE(rules[i]->m_strClass.View().starts_with(got.m_strClass.View()));
+            if (i + 1 < expected)
+                ExpectSame(*rules[i], got);
+        }
+    }
+}
+
+TEST(RuleFile, LineBreaksInsideStringsAreStoredAsSpaces) {
+    Rules rules;
+    rules.push_back(Rule(_T("a\r\nb"), _T("\rX\n")));
+    rules.push_back(Rule(_T("next"), _T("N")));
+    const Bytes bytes = Store(rules);
+    EXPECT_EQ(rules[0]->m_strTitle, _T("a\r\nb")); // the rule itself is unchanged
+
+    Rules loaded;
+    EXPECT_EQ(Load(bytes, loaded), 0);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0]->m_strTitle, _T("a  b"));
+    EXPECT_EQ(loaded[0]->m_strClass, _T(" X "));
+    ExpectSame(*rules[1], *loaded[1]);
+}
+
+TEST(RuleFile, LineReaderEndsAtEitherBreakAndTakesOneUnitAfterCr) {
+    // "a" CR LF, "b" LF, "c" CR "d" (the unit after a CR is taken as the line end), "e" and EOF.
+    const WCHAR16 units[] = _T("a\r\nb\nc\rde");
+    Bytes bytes;
+    for (size_t i = 0; i + 1 < std::size(units); ++i) {
+        bytes.push_back(BYTE(units[i]));
+        bytes.push_back(BYTE(units[i] >> 8));
+    }
+    bytes.push_back(0x41); // a lone last byte is no unit
+    CMemFile file(bytes.data(), bytes.size());
+    CArchive ar(&file, CArchive::load);
+    CString line;
+    const WCHAR16* expected[] = {_T("a"), _T("b"), _T("c"), _T("e")};
+    for (const WCHAR16* text : expected) {
+        EXPECT_TRUE(ar.ReadString(line));
+        EXPECT_EQ(line, text);
+    }
+    EXPECT_FALSE(ar.ReadString(line));
+    EXPECT_TRUE(line.IsEmpty());
+}
+
+} // namespace

@@ -1,0 +1,139 @@
+// The rule file on disk: loaded when the main dialog starts, saved when it is destroyed.
+#include "RuleTestSupport.h"
+
+#include "framework/Archive.h"
+#include "rules/RuleArchive.h"
+
+namespace {
+
+CRuleTestApp theTestApp;
+
+const std::vector<BYTE> kExample = {
+    0x01, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x6E, 0x00, 0x00,
+    0x00, 0xDC, 0x00, 0x00, 0x00, 0x00, 0x00, 0xCF, 0x16, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,
+    0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x64, 0x00, 0x00, 0x00, 0x61, 0x00, 0x62, 0x00,
+    0x63, 0x00, 0x0D, 0x00, 0x0A, 0x00, 0x58, 0x00, 0x59, 0x00, 0x0D, 0x00, 0x0A, 0x00,
+};
+
+class RuleFileOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = GetDataFilePath().GetString();
+        ASSERT_FALSE(path.empty());
+        temp = path + L".tmp";
+        folder = path.substr(0, path.find_last_of(L'\\'));
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path.c_str());
+    }
+    void TearDown() override {
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(path.c_str());
+    }
+
+    static std::unique_ptr<CWindowInfo> Rule(const wchar_t* title, int delay) {
+        auto rule = std::make_unique<CWindowInfo>();
+        rule->m_strTitle = title;
+        rule->m_strClass = L"C";
+        rule->m_nDelayMs = delay;
+        return rule;
+    }
+
+    std::wstring path, temp, folder;
+};
+
+TEST_F(RuleFileOnDisk, EmptyListIsSavedAsTheCountAlone) {
+    CMainDialogHost host;
+    EXPECT_EQ(host->RuleList().GetItemCount(), 0); // no file: no rules, no message
+    EXPECT_EQ(host.UnexpectedAtStart(), 0);
+    host.Destroy();
+    EXPECT_EQ(ReadFileBytes(path.c_str()), (std::vector<BYTE>{0, 0, 0, 0}));
+    EXPECT_FALSE(FileExists(temp.c_str()));
+}
+
+TEST_F(RuleFileOnDisk, RulesComeBackInOrderAfterARestart) {
+    WriteFileBytes(path.c_str(), kExample);
+    {
+        CMainDialogHost host;
+        ASSERT_EQ(host->RuleList().GetItemCount(), 1);
+        EXPECT_EQ(Rows(host->RuleList())[0], L"1||XY|||100|200|16cf0000|100|100");
+        host->AppendRuleRow(Rule(L"second", -3));
+        host->AppendRuleRow(Rule(L"third", 0));
+        // Edited in place, as the editor does.
+        host->GetRule(0)->m_nDelayMs = 50;
+        host->UpdateRuleRow(0);
+    }
+    std::vector<BYTE> expected = kExample;
+    expected[0] = 3;
+    expected[0x34] = 50;
+    {
+        CMemFile tail;
+        CArchive ar(&tail, CArchive::store);
+        Rule(L"second", -3)->Store(ar);
+        Rule(L"third", 0)->Store(ar);
+        ar.Close();
+        expected.insert(expected.end(), tail.Data().begin(), tail.Data().end());
+    }
+    EXPECT_EQ(ReadFileBytes(path.c_str()), expected);
+
+    CMainDialogHost again;
+    const auto rows = Rows(again->RuleList(), 1);
+    EXPECT_EQ(rows, (std::vector<std::wstring>{L"1", L"2", L"3"}));
+    EXPECT_EQ(again->GetRule(1)->m_strTitle, L"second");
+    EXPECT_EQ(again->GetRule(1)->m_nDelayMs, -3);
+    EXPECT_EQ(again->GetRule(2)->m_strTitle, L"third");
+    EXPECT_EQ(again->GetRule(0)->m_hWnd, nullptr);
+}
+
+TEST_F(RuleFileOnDisk, ShortFileKeepsTheCompleteRecordsAndReportsOnce) {
+    std::vector<BYTE> bytes = kExample;
+    bytes[0] = 3; // three promised, one present
+    WriteFileBytes(path.c_str(), bytes);
+    std::wstring message;
+    CMainDialogHost host({ExpectMessage(L"", &message)});
+    EXPECT_EQ(host.UnexpectedAtStart(), 0);
+    EXPECT_EQ(message, L"An attempt was made to read past the end of the file.");
+    EXPECT_EQ(host->RuleList().GetItemCount(), 1);
+    host.Destroy();
+    EXPECT_EQ(ReadFileBytes(path.c_str()), kExample); // the shorter list is saved
+}
+
+TEST_F(RuleFileOnDisk, MissingDataFolderIsCreatedAgainAtExit) {
+    CMainDialogHost host;
+    host->AppendRuleRow(Rule(L"kept", 100));
+    ::DeleteFileW(path.c_str());
+    ASSERT_TRUE(::RemoveDirectoryW(folder.c_str()));
+    host.Destroy();
+    const auto bytes = ReadFileBytes(path.c_str());
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes[0], 1);
+}
+
+TEST_F(RuleFileOnDisk, FileThatCannotBeReplacedStaysIntact) {
+    WriteFileBytes(path.c_str(), kExample);
+    {
+        CMainDialogHost host;
+        ASSERT_EQ(host->RuleList().GetItemCount(), 1);
+        host->AppendRuleRow(Rule(L"lost", 100));
+        // Another program holds the file open without sharing.
+        HANDLE held =
+            ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        CDialogDriver none({});
+        host.Destroy();
+        EXPECT_EQ(none.Finish(), 0); // like a file that cannot be opened: no message
+        ::CloseHandle(held);
+    }
+    EXPECT_EQ(ReadFileBytes(path.c_str()), kExample);
+    EXPECT_FALSE(FileExists(temp.c_str()));
+}
+
+TEST_F(RuleFileOnDisk, StaleTemporaryFileDoesNotStopTheSave) {
+    WriteFileBytes(temp.c_str(), {1, 2, 3});
+    CMainDialogHost host;
+    host.Destroy();
+    EXPECT_EQ(ReadFileBytes(path.c_str()), (std::vector<BYTE>{0, 0, 0, 0}));
+    EXPECT_FALSE(FileExists(temp.c_str()));
+}
+
+} // namespace
