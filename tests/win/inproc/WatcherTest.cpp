@@ -70,10 +70,7 @@ protected:
         rule->m_bMatchExStyle = (flags & ExStyle) != 0;
         rule->m_nDelayMs = delayMs;
         CWindowInfo* p = rule.get();
-        CListCtrl& list = dlg->RuleList();
-        const int row = list.GetItemCount();
-        list.InsertItem(row, L"");
-        list.SetItemData(row, reinterpret_cast<DWORD_PTR>(rule.release()));
+        dlg->AppendRuleRow(std::move(rule));
         return p;
     }
 
@@ -281,11 +278,10 @@ TEST_F(Watcher, DeletingARuleDropsOnlyItsOwnPendingClose) {
     AddRule(B, Class, 1200);
     Foreground(A);
     Foreground(B);
-    // Delete the first rule as the Delete command does; the second moves up into its row.
-    CWindowInfo* first = dlg->GetRule(0);
-    dlg->CancelPendingClose(*first);
-    delete first;
-    dlg->RuleList().DeleteItem(0);
+    // Delete the first rule with the Delete command; the second moves up into its row.
+    ListView_SetItemState(dlg->RuleList().m_hWnd, 0, LVIS_SELECTED, LVIS_SELECTED);
+    ::SendMessageW(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_DELETE_RECORD, BN_CLICKED), 0);
+    ASSERT_EQ(dlg->RuleList().GetItemCount(), 1);
     ExpectClosesAfter(B, LastForegroundMs(B), {1200});
     EXPECT_TRUE(targets.Closes(A).empty());
 }
