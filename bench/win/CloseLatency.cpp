@@ -84,6 +84,7 @@ std::unique_ptr<CWindowInfo> RuleFor(HWND hwnd, const wchar_t* cls) {
 // The dialog with `rules` rules, of which only the first or the last matches. The others
 // differ from the window only in the last unit of their class name.
 std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events) {
+    ResetDataFolder(); // no rules saved by the previous phase
     CQuellixDlg dlg;
     g_pMainDlg = &dlg;
     if (!dlg.Create(IDD_QUELLIX_DIALOG)) {
