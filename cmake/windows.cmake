@@ -70,13 +70,22 @@ if(MINGW)
   target_link_options(Quellix PRIVATE $<$<CONFIG:Release>:-s>)
 endif()
 
-# Measurement programs of the Win32 code, one per file; run on demand under Wine.
-file(GLOB QUELLIX_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
-foreach(src ${QUELLIX_WIN_BENCHES})
-  get_filename_component(name ${src} NAME_WE)
-  add_executable(${name} ${src} ${QUELLIX_RC})
-  target_link_libraries(${name} PRIVATE quellix_app)
-  if(MINGW)
-    target_link_options(${name} PRIVATE -municode)
-  endif()
-endforeach()
+# Measurement programs of the Win32 code, run on demand under Wine, not by ctest:
+#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/WindowListBench.exe [windows] [rounds]
+#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/CloseLatency.exe [events] [rounds]
+add_executable(WindowListBench bench/win/WindowListBench.cpp ${QUELLIX_RC})
+target_link_libraries(WindowListBench PRIVATE quellix_app)
+# The watcher's latency against a bare program that only hooks and posts.
+add_executable(BareCloser WIN32 bench/win/BareCloser.cpp)
+add_executable(LatencyTarget WIN32 bench/win/LatencyTarget.cpp)
+add_executable(CloseLatency bench/win/CloseLatency.cpp ${QUELLIX_RC})
+target_link_libraries(BareCloser PRIVATE quellix_warnings)
+target_link_libraries(LatencyTarget PRIVATE quellix_warnings)
+target_link_libraries(CloseLatency PRIVATE quellix_app quellix_winsupport)
+add_dependencies(CloseLatency BareCloser LatencyTarget)
+if(MINGW)
+  # Wide entry points: wmain and wWinMain.
+  target_link_options(WindowListBench PRIVATE -municode)
+  target_link_options(BareCloser PRIVATE -municode)
+  target_link_options(LatencyTarget PRIVATE -municode)
+endif()

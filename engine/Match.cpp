@@ -1,1 +1,32 @@
 #include "Match.h"
+
+#include <cstring>
+
+namespace {
+
+// Equal unit by unit. memcmp, because the generic character traits of 16-bit units compare
+// one unit at a time.
+bool SameText(StringView a, StringView b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(WCHAR16)) == 0;
+}
+
+} // namespace
+
+bool MatchesRule(const CWindowInfo& rule, const CWindowSnapshot& window) {
+    // Cheap integer tests first: most rules fail on the style.
+    if (rule.m_bMatchStyle && rule.m_dwStyle != window.dwStyle)
+        return false;
+    if (rule.m_bMatchExStyle && rule.m_dwExStyle != window.dwExStyle)
+        return false;
+    if (rule.m_bMatchTitle && !SameText(rule.m_strTitle.View(), window.strTitle))
+        return false;
+    if (rule.m_bMatchClass && !SameText(rule.m_strClass.View(), window.strClass))
+        return false;
+    if (rule.m_bMatchLocation && (rule.m_rcWindow.left != window.rcWindow.left ||
+                                  rule.m_rcWindow.top != window.rcWindow.top))
+        return false;
+    if (rule.m_bMatchDimensions && (RectWidth(rule.m_rcWindow) != RectWidth(window.rcWindow) ||
+                                    RectHeight(rule.m_rcWindow) != RectHeight(window.rcWindow)))
+        return false;
+    return true;
+}

@@ -15,6 +15,7 @@ public:
     std::unique_ptr<CWindowInfo> CopyForRule() const {
         std::unique_ptr<CWindowInfo> copy(new CWindowInfo(*this));
         copy->m_hWnd = nullptr;
+        copy->m_nTimerId = 0;
         return copy;
     }
 
@@ -35,6 +36,9 @@ public:
     BOOL m_bMatchStyle = TRUE;
     BOOL m_bMatchExStyle = TRUE;
     int m_nDelayMs = 100;
+    // The id of this rule's pending-close timer on the main dialog, given at its first delayed
+    // match and kept for the record's life; 0 while it has none. Never stored in the file.
+    UINT_PTR m_nTimerId = 0;
 
 private:
     CWindowInfo(const CWindowInfo&) = default;

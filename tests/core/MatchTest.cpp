@@ -1,0 +1,181 @@
+#include "engine/Match.h"
+#include "engine/Report.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+// A window as the tests describe it; Snapshot() views its texts.
+struct TestWindow {
+    CString title = _T("abc");
+    CString cls = _T("XY");
+    RECT rc = {10, 20, 110, 220};
+    DWORD style = 0x16CF0000;
+    DWORD exStyle = 0x100;
+
+    CWindowSnapshot Snapshot() const { return {title.View(), cls.View(), rc, style, exStyle}; }
+};
+
+// Records the window into the rule, with no criterion set.
+void Record(CWindowInfo& rule, const TestWindow& w) {
+    rule.m_strTitle = w.title;
+    rule.m_strClass = w.cls;
+    rule.m_rcWindow = w.rc;
+    rule.m_dwStyle = w.style;
+    rule.m_dwExStyle = w.exStyle;
+    rule.m_bMatchTitle = rule.m_bMatchClass = rule.m_bMatchLocation = FALSE;
+    rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = FALSE;
+}
+
+TEST(Match, RuleWithoutCriteriaMatchesEveryWindow) {
+    CWindowInfo rule;
+    Record(rule, TestWindow{});
+    EXPECT_TRUE(MatchesRule(rule, CWindowSnapshot{}));
+    TestWindow other{_T("x"), _T("y"), {-5, -5, 0, 0}, 0xFFFFFFFF, 0};
+    EXPECT_TRUE(MatchesRule(rule, other.Snapshot()));
+}
+
+TEST(Match, DefaultCriteriaMatchTheRecordedWindowAnywhereWithAnyTitle) {
+    TestWindow w;
+    CWindowInfo rule;
+    rule.m_strClass = w.cls;
+    rule.m_rcWindow = w.rc;
+    rule.m_dwStyle = w.style;
+    rule.m_dwExStyle = w.exStyle;
+    w.title = _T("another caption");
+    w.rc = {300, 400, 400, 600};
+    EXPECT_TRUE(MatchesRule(rule, w.Snapshot()));
+    w.cls = _T("XZ");
+    EXPECT_FALSE(MatchesRule(rule, w.Snapshot()));
+}
+
+TEST(Match, EachCriterionIsTestedOnlyWhenItsFlagIsSetAndAnyNonZeroSetsIt) {
+    TestWindow recorded;
+    TestWindow differs{_T("abd"), _T("XZ"), {11, 21, 112, 223}, 0x16CF0001, 0x101};
+    BOOL CWindowInfo::*flags[] = {&CWindowInfo::m_bMatchTitle,    &CWindowInfo::m_bMatchClass,
+                                  &CWindowInfo::m_bMatchLocation, &CWindowInfo::m_bMatchDimensions,
+                                  &CWindowInfo::m_bMatchStyle,    &CWindowInfo::m_bMatchExStyle};
+    for (BOOL CWindowInfo::*flag : flags) {
+        for (BOOL value : {1, 2, -1}) {
+            CWindowInfo rule;
+            Record(rule, recorded);
+            rule.*flag = value;
+            EXPECT_TRUE(MatchesRule(rule, recorded.Snapshot()));
+            EXPECT_FALSE(MatchesRule(rule, differs.Snapshot())) << "flag value " << value;
+        }
+    }
+}
+
+TEST(Match, TextsAreWholeAndCaseSensitive) {
+    TestWindow w{_T("Setup"), _T("Setup")};
+    CWindowInfo byTitle;
+    Record(byTitle, w);
+    byTitle.m_bMatchTitle = TRUE;
+    CWindowInfo byClass;
+    Record(byClass, w);
+    byClass.m_bMatchClass = TRUE;
+    for (const WCHAR16* text :
+         {_T("setup"), _T("SETUP"), _T("Setup "), _T(" Setup"), _T("Setu"), _T("Setup2"), _T("")}) {
+        TestWindow other{text, text};
+        EXPECT_FALSE(MatchesRule(byTitle, other.Snapshot()));
+        EXPECT_FALSE(MatchesRule(byClass, other.Snapshot()));
+    }
+    TestWindow same{_T("Setup"), _T("Setup"), {0, 0, 1, 1}, 0, 0};
+    EXPECT_TRUE(MatchesRule(byTitle, same.Snapshot()));
+    EXPECT_TRUE(MatchesRule(byClass, same.Snapshot()));
+}
+
+TEST(Match, TextsCompareUnitByUnitIncludingSurrogatesAndEmbeddedZeros) {
+    const WCHAR16 face[] = {u'a', 0xD83D, 0xDE00, 0};
+    const WCHAR16 otherFace[] = {u'a', 0xD83D, 0xDE01, 0};
+    TestWindow w{face};
+    CWindowInfo rule;
+    Record(rule, w);
+    rule.m_bMatchTitle = TRUE;
+    EXPECT_TRUE(MatchesRule(rule, w.Snapshot()));
+    EXPECT_FALSE(MatchesRule(rule, TestWindow{otherFace}.Snapshot()));
+    // A view that runs past a zero unit is not the shorter caption.
+    const WCHAR16 longer[] = {u'a', 0xD83D, 0xDE00, 0, u'b'};
+    CWindowSnapshot s = w.Snapshot();
+    s.strTitle = StringView(longer, 5);
+    EXPECT_FALSE(MatchesRule(rule, s));
+}
+
+TEST(Match, LocationIsLeftAndTopWhateverTheSize) {
+    TestWindow w{.rc = {-1920, -30, 0, 1050}};
+    CWindowInfo rule;
+    Record(rule, w);
+    rule.m_bMatchLocation = TRUE;
+    TestWindow resized{.rc = {-1920, -30, -1000, 10}};
+    EXPECT_TRUE(MatchesRule(rule, resized.Snapshot()));
+    for (RECT moved : {RECT{-1919, -30, 1, 1050}, RECT{-1921, -30, -1, 1050},
+                       RECT{-1920, -29, 0, 1051}, RECT{-1920, -31, 0, 1049}}) {
+        TestWindow m{.rc = moved};
+        EXPECT_FALSE(MatchesRule(rule, m.Snapshot()));
+    }
+}
+
+TEST(Match, DimensionsAreWidthAndHeightAnywhere) {
+    TestWindow w;
+    CWindowInfo rule;
+    Record(rule, w);
+    rule.m_bMatchDimensions = TRUE;
+    TestWindow moved{.rc = {-500, 700, -400, 900}};
+    EXPECT_TRUE(MatchesRule(rule, moved.Snapshot()));
+    for (RECT other : {RECT{10, 20, 111, 220}, RECT{10, 20, 109, 220}, RECT{10, 20, 110, 221},
+                       RECT{10, 20, 110, 219}, RECT{0, 0, 200, 100}}) {
+        TestWindow o{.rc = other};
+        EXPECT_FALSE(MatchesRule(rule, o.Snapshot()));
+    }
+}
+
+TEST(Match, ExtremeRectanglesNeitherOverflowNorMatchByAccident) {
+    TestWindow huge{.rc = {INT_MIN, INT_MIN, INT_MAX, INT_MAX}};
+    CWindowInfo rule;
+    Record(rule, huge);
+    rule.m_bMatchDimensions = TRUE;
+    EXPECT_TRUE(MatchesRule(rule, huge.Snapshot()));
+    EXPECT_FALSE(MatchesRule(rule, TestWindow{}.Snapshot()));
+}
+
+TEST(Match, EveryStyleBitCounts) {
+    TestWindow w{.style = 0x16CF0000, .exStyle = 0x00000100};
+    CWindowInfo byStyle;
+    Record(byStyle, w);
+    byStyle.m_bMatchStyle = TRUE;
+    CWindowInfo byExStyle;
+    Record(byExStyle, w);
+    byExStyle.m_bMatchExStyle = TRUE;
+    for (int bit = 0; bit < 32; ++bit) {
+        TestWindow s = w;
+        s.style ^= DWORD{1} << bit;
+        EXPECT_FALSE(MatchesRule(byStyle, s.Snapshot())) << "style bit " << bit;
+        EXPECT_TRUE(MatchesRule(byExStyle, s.Snapshot()));
+        TestWindow e = w;
+        e.exStyle ^= DWORD{1} << bit;
+        EXPECT_FALSE(MatchesRule(byExStyle, e.Snapshot())) << "ex style bit " << bit;
+        EXPECT_TRUE(MatchesRule(byStyle, e.Snapshot()));
+    }
+}
+
+TEST(Report, LineOfTheForegroundWindow) {
+    TestWindow w;
+    EXPECT_EQ(FormatForegroundReport(_T("1/2/2024 3:04:05 PM"), w.Snapshot()),
+              _T("1/2/2024 3:04:05 PM - Title : abc, Class : XY, X : 10, Y : 20, Width : 100, ")
+              _T("Height : 200, Style : 16cf0000, Ex Style : 100"));
+}
+
+TEST(Report, GoneWindowNegativeNumbersAndHighBits) {
+    EXPECT_EQ(FormatForegroundReport(kInvalidDateTime, CWindowSnapshot{}),
+              _T("Invalid DateTime - Title : , Class : , X : 0, Y : 0, Width : 0, Height : 0, ")
+              _T("Style : 0, Ex Style : 0"));
+    // Texts with percent signs are data; a reversed rectangle gives negative sizes.
+    TestWindow w{_T("100% %s"), _T("%d"), {-8, -9, -10, -12}, 0x80000000, 0xFFFFFFFF};
+    EXPECT_EQ(FormatForegroundReport(_T("t"), w.Snapshot()),
+              _T("t - Title : 100% %s, Class : %d, X : -8, Y : -9, Width : -2, Height : -3, ")
+              _T("Style : 80000000, Ex Style : ffffffff"));
+}
+
+} // namespace
