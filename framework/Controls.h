@@ -26,6 +26,7 @@ public:
     CString GetItemText(int row, int column) const;
     BOOL SetItemData(int row, DWORD_PTR data) const;
     DWORD_PTR GetItemData(int row) const;
+    BOOL DeleteAllItems() const { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
     BOOL DeleteItem(int row) const {
         return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(row)));
     }
@@ -34,6 +35,22 @@ public:
                                                         reinterpret_cast<LPARAM>(list)));
     }
     HWND GetHeaderCtrl() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }
+};
+
+// Turns a control's drawing off for its lifetime: each row that a list view adds or removes
+// would otherwise update the scroll bars and repaint.
+class CRedrawOff {
+public:
+    explicit CRedrawOff(const CWnd& wnd) : m_wnd(wnd) { m_wnd.SendMessage(WM_SETREDRAW, FALSE); }
+    ~CRedrawOff() {
+        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
+        ::InvalidateRect(m_wnd.m_hWnd, nullptr, TRUE);
+    }
+    CRedrawOff(const CRedrawOff&) = delete;
+    CRedrawOff& operator=(const CRedrawOff&) = delete;
+
+private:
+    const CWnd& m_wnd;
 };
 
 class CImageList {

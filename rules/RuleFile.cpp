@@ -91,8 +91,10 @@ void CQuellixDlg::SerializeRuleFile(BOOL save) {
     const CString path = GetDataFilePath();
     if (path.IsEmpty())
         return; // nowhere to keep rules: skip without a message
-    if (save)
+    if (save) {
         SaveRuleFile(*this, path);
-    else
+    } else {
+        CRedrawOff redrawOff(m_listRules);
         LoadRuleFile(*this, path);
+    }
 }

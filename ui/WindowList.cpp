@@ -64,26 +64,6 @@ void CQuellixDlg::ReleaseWindowIcons() {
     m_imageList.DeleteImageList();
 }
 
-namespace {
-
-// Turns a list view's drawing off for its lifetime: each row added or removed would otherwise
-// update the scroll bars and repaint, which costs far more than reading the window.
-class CRedrawOff {
-public:
-    explicit CRedrawOff(const CWnd& wnd) : m_wnd(wnd) { m_wnd.SendMessage(WM_SETREDRAW, FALSE); }
-    ~CRedrawOff() {
-        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
-        ::InvalidateRect(m_wnd.m_hWnd, nullptr, TRUE);
-    }
-    CRedrawOff(const CRedrawOff&) = delete;
-    CRedrawOff& operator=(const CRedrawOff&) = delete;
-
-private:
-    const CWnd& m_wnd;
-};
-
-} // namespace
-
 void CQuellixDlg::RefreshWindowList() {
     CWaitCursor wait;
     CRedrawOff redrawOff(m_listWindows);
@@ -173,10 +153,12 @@ void CQuellixDlg::AddWindowToList(HWND hwnd) {
 void CQuellixDlg::ClearRecordList(CListCtrl& list) {
     if (list.m_hWnd == nullptr)
         return;
-    for (int n = list.GetItemCount(); n > 0; --n) {
-        delete reinterpret_cast<CWindowInfo*>(list.GetItemData(0));
-        list.DeleteItem(0);
-    }
+    // Every record first, then all rows at once: deleting the rows one by one from the top
+    // shifts all the others each time.
+    const int n = list.GetItemCount();
+    for (int row = 0; row < n; ++row)
+        delete reinterpret_cast<CWindowInfo*>(list.GetItemData(row));
+    list.DeleteAllItems();
 }
 
 void CQuellixDlg::OnHideZeroDimensionsClicked() {
