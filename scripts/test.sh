@@ -7,16 +7,16 @@ scripts/setup.sh
 . scripts/wine-env.sh
 jobs=$(nproc)
 
-for preset in native native-clang "$QUELLIX_PRESET"; do
-  echo "=== $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
-  ctest --preset "$preset" -j "$jobs"
-done
-
 # The shipped product is the 32-bit build; keep it building where the tests ran another one.
 if [ "$QUELLIX_PRESET" != windows ]; then
   echo "=== windows (i686 product build only: this kernel cannot run 32-bit code)"
   cmake --preset windows >/dev/null
   cmake --build --preset windows --target Quellix -j "$jobs"
 fi
+
+for preset in native native-clang "$QUELLIX_PRESET"; do
+  echo "=== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j "$jobs"
+done
