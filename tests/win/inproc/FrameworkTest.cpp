@@ -4,14 +4,13 @@
 #include "framework/MessageMap.h"
 #include "res/resource.h"
 #include "support/Driver.h"
+#include "support/InProcessApp.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct TestApp : CWinApp {
-    TestApp() { m_strAppName = L"Quellix by Velmora"; }
-} testApp;
+CInProcessTestApp testApp;
 
 UINT g_registered = 0;
 

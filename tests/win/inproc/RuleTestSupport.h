@@ -7,6 +7,7 @@
 #include "rules/RuleFile.h"
 #include "rules/WindowInfo.h"
 #include "ui/QuellixDlg.h"
+#include "support/InProcessApp.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,7 @@
 
 inline constexpr const wchar_t* kAppTitle = L"Quellix by Velmora";
 
-class CRuleTestApp : public CWinApp {
-public:
-    CRuleTestApp() {
-        m_strAppName = kAppTitle;
-        SetRegistryKey(L"Velmora");
-        m_hInstance = ::GetModuleHandleW(nullptr);
-    }
-};
+using CRuleTestApp = CInProcessTestApp;
 
 inline std::wstring WindowText(HWND h) {
     wchar_t text[1024] = {};

@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "support/Tray.h"
 #include "ui/QuellixDlg.h"
+#include "support/InProcessApp.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +18,7 @@ using namespace qt;
 
 namespace {
 
-struct TrayTestApp : CWinApp {
-    TrayTestApp() {
-        m_strAppName = L"Quellix by Velmora";
-        SetRegistryKey(L"Velmora");
-        m_hInstance = ::GetModuleHandleW(nullptr);
-    }
-};
-TrayTestApp theTestApp;
+CInProcessTestApp theTestApp;
 
 HWND g_dialog = nullptr; // gets the dialog keys while the loop runs
 

@@ -6,6 +6,7 @@
 #include "rules/WindowInfo.h"
 #include "support/Driver.h"
 #include "ui/QuellixDlg.h"
+#include "support/InProcessApp.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,7 @@ using namespace qt;
 
 namespace {
 
-class TestApp : public CWinApp {
-public:
-    TestApp() {
-        m_strAppName = L"Quellix by Velmora";
-        SetRegistryKey(L"Velmora");
-    }
-} theTestApp;
+CInProcessTestApp theTestApp;
 
 enum Flag { Title = 1, Class = 2, Location = 4, Dimensions = 8, Style = 16, ExStyle = 32 };
 

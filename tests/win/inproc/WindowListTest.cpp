@@ -5,6 +5,7 @@
 #include "rules/WindowInfo.h"
 #include "support/Driver.h"
 #include "ui/QuellixDlg.h"
+#include "support/InProcessApp.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +21,7 @@
 
 namespace {
 
-class CTestApp : public CWinApp {
-public:
-    CTestApp() {
-        m_strAppName = L"Quellix by Velmora";
-        m_hInstance = ::GetModuleHandleW(nullptr);
-        SetRegistryKey(L"Velmora");
-    }
-};
-CTestApp theTestApp;
+CInProcessTestApp theTestApp;
 
 const wchar_t kSettingsKey[] = L"Software\\Velmora\\Quellix by Velmora\\Settings";
 const wchar_t kTargetClass[] = L"WindowListTestTarget";
@@ -81,24 +74,11 @@ void RegisterClasses() {
 }
 
 void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    qt::PumpMessages();
 }
 
-// Handles this thread's messages until the condition holds or the deadline passes.
 bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        Pump();
-        if (done())
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    return qt::WaitFor(done, ms);
 }
 
 struct CWindowDeleter {
