@@ -119,9 +119,9 @@ protected:
         WaitFor([&] { return NowMs() >= ms; }, static_cast<int>(ms - NowMs()) + 100);
     }
 
-    static TargetSpec Spec(const wchar_t* caption, const wchar_t* cls, int x = 100, int y = 100,
-                           int w = 300, int h = 200, DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                           DWORD exStyle = 0) {
+    static TargetSpec Target(const wchar_t* caption, const wchar_t* cls, int x = 100, int y = 100,
+                             int w = 300, int h = 200,
+                             DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, DWORD exStyle = 0) {
         return TargetSpec{caption, cls, x, y, w, h, style, exStyle};
     }
 
@@ -185,17 +185,17 @@ TEST_F(Watcher, StatusLineReportsEachForeignForegroundWindowWithoutRules) {
 TEST_F(Watcher, EachCriterionMatchesOnlyItsOwnProperty) {
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
     ASSERT_TRUE(targets.Start({
-        TargetSpec{L"Marker", L"QxMarker"}, Spec(L"Setup", L"QxA"), // 1: the recorded one
-        Spec(L"setup", L"QxA"),                                     // 2: caption case
-        Spec(L"Setup ", L"QxA"),                                    // 3: trailing blank
-        Spec(L"Setup 4", L"QxB"),                                   // 4: class
-        Spec(L"Setup 5", L"QxA", 101, 100),                         // 5: left
-        Spec(L"Setup 6", L"QxA", 100, 99),                          // 6: top
-        Spec(L"Setup 7", L"QxA", 500, 400),                         // 7: moved, same size
-        Spec(L"Setup 8", L"QxA", 100, 100, 301, 200),               // 8: width
-        Spec(L"Setup 9", L"QxA", 100, 100, 300, 199),               // 9: height
-        Spec(L"Setup 10", L"QxA", 100, 100, 300, 200, style & ~WS_MINIMIZEBOX),  // 10: style bit
-        Spec(L"Setup 11", L"QxA", 100, 100, 300, 200, style, WS_EX_ACCEPTFILES), // 11: ex style
+        TargetSpec{L"Marker", L"QxMarker"}, Target(L"Setup", L"QxA"), // 1: the recorded one
+        Target(L"setup", L"QxA"),                                     // 2: caption case
+        Target(L"Setup ", L"QxA"),                                    // 3: trailing blank
+        Target(L"Setup 4", L"QxB"),                                   // 4: class
+        Target(L"Setup 5", L"QxA", 101, 100),                         // 5: left
+        Target(L"Setup 6", L"QxA", 100, 99),                          // 6: top
+        Target(L"Setup 7", L"QxA", 500, 400),                         // 7: moved, same size
+        Target(L"Setup 8", L"QxA", 100, 100, 301, 200),               // 8: width
+        Target(L"Setup 9", L"QxA", 100, 100, 300, 199),               // 9: height
+        Target(L"Setup 10", L"QxA", 100, 100, 300, 200, style & ~WS_MINIMIZEBOX),  // 10: style bit
+        Target(L"Setup 11", L"QxA", 100, 100, 300, 200, style, WS_EX_ACCEPTFILES), // 11: ex style
     }));
     for (size_t i = 5; i <= 9; ++i) {
         RECT rc{};
