@@ -104,9 +104,13 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 
 INT_PTR CDialog::DoModal() {
     m_bModal = true;
+    // Without a parent the main window owns it, so that it stays in front and the main window
+    // is disabled while it runs.
+    HWND owner = m_pParent ? m_pParent->m_hWnd : nullptr;
+    if (owner == nullptr && AfxGetApp() != nullptr && AfxGetApp()->m_pMainWnd != nullptr)
+        owner = AfxGetApp()->m_pMainWnd->m_hWnd;
     INT_PTR r = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_nIDTemplate),
-                                  m_pParent ? m_pParent->m_hWnd : nullptr, DialogProc,
-                                  reinterpret_cast<LPARAM>(this));
+                                  owner, DialogProc, reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
     return r;
 }

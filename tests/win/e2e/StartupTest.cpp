@@ -182,6 +182,9 @@ TEST_F(Startup, TheSystemMenuOpensTheAboutBox) {
     ::PostMessageW(app.Main(), WM_SYSCOMMAND, 0x0010, 0);
     HWND about = app.WaitDialog(L"About Quellix");
     ASSERT_NE(about, nullptr);
+    // Modal to the main dialog: owned by it, which is disabled meanwhile.
+    EXPECT_EQ(::GetWindow(about, GW_OWNER), app.Main());
+    EXPECT_FALSE(::IsWindowEnabled(app.Main()));
     bool versionShown = false;
     for (HWND child = ::GetWindow(about, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         versionShown = versionShown || TextOf(child) == L"Quellix, Version 7.1";
