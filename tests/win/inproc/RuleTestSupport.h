@@ -83,26 +83,22 @@ public:
     size_t StepsRun() const { return m_next; }
 
 private:
+    // A visible, enabled modal dialog of the thread: not the main dialog, which has the rule list.
+    static BOOL CALLBACK FindModal(HWND h, LPARAM lp) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(h, cls, 32);
+        if (::GetDlgItem(h, IDC_LIST_RULES) == nullptr && std::wstring(cls) == L"#32770" &&
+            ::IsWindowVisible(h) && ::IsWindowEnabled(h)) {
+            *reinterpret_cast<HWND*>(lp) = h;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
     HWND FindActiveDialog() const {
-        struct Search {
-            HWND found;
-        } search{nullptr};
-        ::EnumThreadWindows(
-            m_thread,
-            [](HWND h, LPARAM lp) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lp);
-                wchar_t cls[32] = {};
-                ::GetClassNameW(h, cls, 32);
-                // The main dialog (the one with the rule list) is never a modal one.
-                if (::GetDlgItem(h, IDC_LIST_RULES) == nullptr && std::wstring(cls) == L"#32770" &&
-                    ::IsWindowVisible(h) && ::IsWindowEnabled(h)) {
-                    s->found = h;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
+        HWND found = nullptr;
+        ::EnumThreadWindows(m_thread, FindModal, reinterpret_cast<LPARAM>(&found));
+        return found;
     }
 
     void Run() {

@@ -201,22 +201,28 @@ void Process::Kill() {
 
 // ---- Windows
 
+namespace {
+
+struct ProcessWindows {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectProcessWindow(HWND hwnd, LPARAM lp) {
+    auto* c = reinterpret_cast<ProcessWindows*>(lp);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == c->pid)
+        c->windows.push_back(hwnd);
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<HWND> WindowsOfProcess(DWORD pid) {
-    struct Ctx {
-        DWORD pid;
-        std::vector<HWND> out;
-    } ctx{pid, {}};
-    ::EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(lp);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(hwnd, &owner);
-            if (owner == c->pid)
-                c->out.push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&ctx));
-    return ctx.out;
+    ProcessWindows found{pid, {}};
+    ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&found));
+    return found.windows;
 }
 
 std::wstring TextOf(HWND hwnd) {
