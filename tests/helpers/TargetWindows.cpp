@@ -2,6 +2,8 @@
 //
 //   TargetWindows.exe --log FILE [--destroy-on-close] [--foreground N]
 //                     --window CAPTION CLASS X Y W H STYLE EXSTYLE  (repeatable; hex styles)
+//   TargetWindows.exe --log FILE --opened ADDRESS
+//                     (registered as the web browser: logs "<ms> OPENED 0 <address>")
 //
 // Every WM_CLOSE is logged as "<ms> CLOSE <index> <caption>", every foreground change it makes
 // as "<ms> FOREGROUND <index>", with one monotonic clock shared by all processes. Messages
@@ -114,10 +116,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     int foreground = -1;
     std::wstring logPath = L"TargetWindows.log";
+    std::wstring opened;
     for (int i = 1; i < argc; ++i) {
         std::wstring a = argv[i];
         if (a == L"--log" && i + 1 < argc) {
             logPath = argv[++i];
+        } else if (a == L"--opened" && i + 1 < argc) {
+            opened = argv[++i];
         } else if (a == L"--destroy-on-close") {
             g_destroyOnClose = true;
         } else if (a == L"--foreground" && i + 1 < argc) {
@@ -141,6 +146,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     g_log = ::CreateFileW(logPath.c_str(), FILE_APPEND_DATA,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!opened.empty()) {
+        Log(L"OPENED 0 " + opened);
+        ::CloseHandle(g_log);
+        return 0;
+    }
     g_msgForeground = ::RegisterWindowMessageW(L"QuellixTest.Foreground");
     g_msgMove = ::RegisterWindowMessageW(L"QuellixTest.Move");
     g_msgQuit = ::RegisterWindowMessageW(L"QuellixTest.Quit");
