@@ -74,7 +74,7 @@ endif()
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/WindowListBench.exe [windows] [rounds]
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/CloseLatency.exe [events] [rounds]
 add_executable(WindowListBench bench/win/WindowListBench.cpp ${QUELLIX_RC})
-target_link_libraries(WindowListBench PRIVATE quellix_app)
+target_link_libraries(WindowListBench PRIVATE quellix_app quellix_winsupport)
 # The watcher's latency against a bare program that only hooks and posts.
 add_executable(BareCloser WIN32 bench/win/BareCloser.cpp)
 add_executable(LatencyTarget WIN32 bench/win/LatencyTarget.cpp)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class CWindowInfo;
+struct CIntSetting;
 
 class CQuellixDlg : public CDialog {
 public:
@@ -80,6 +81,7 @@ protected:
     void OnHelpKorvantSoftware();
 
     // Window list (ui/WindowList.cpp)
+    void OnListOptionClicked(const CIntSetting& setting, const BOOL& member);
     void OnHideZeroDimensionsClicked();
     void OnHideDisabledClicked();
     void OnHideHiddenClicked();

@@ -161,34 +161,31 @@ void CQuellixDlg::ClearRecordList(CListCtrl& list) {
     list.DeleteAllItems();
 }
 
-void CQuellixDlg::OnHideZeroDimensionsClicked() {
+// Every check box is read at once; the clicked one's value is stored and the list refilled.
+void CQuellixDlg::OnListOptionClicked(const CIntSetting& setting, const BOOL& member) {
     UpdateData(TRUE);
-    WriteSetting(Settings::HideWindowWithZeroDimensions, m_bHideWindowWithZeroDimensions);
+    WriteSetting(setting, member);
     RefreshWindowList();
+}
+
+void CQuellixDlg::OnHideZeroDimensionsClicked() {
+    OnListOptionClicked(Settings::HideWindowWithZeroDimensions, m_bHideWindowWithZeroDimensions);
 }
 
 void CQuellixDlg::OnHideDisabledClicked() {
-    UpdateData(TRUE);
-    WriteSetting(Settings::HideDisabledWindows, m_bHideDisabledWindows);
-    RefreshWindowList();
+    OnListOptionClicked(Settings::HideDisabledWindows, m_bHideDisabledWindows);
 }
 
 void CQuellixDlg::OnHideHiddenClicked() {
-    UpdateData(TRUE);
-    WriteSetting(Settings::HideHiddenWindows, m_bHideHiddenWindows);
-    RefreshWindowList();
+    OnListOptionClicked(Settings::HideHiddenWindows, m_bHideHiddenWindows);
 }
 
 void CQuellixDlg::OnDisplayIconClicked() {
-    UpdateData(TRUE);
-    WriteSetting(Settings::DisplayWindowIcon, m_bDisplayWindowIcon);
-    RefreshWindowList();
+    OnListOptionClicked(Settings::DisplayWindowIcon, m_bDisplayWindowIcon);
 }
 
 void CQuellixDlg::OnHideWithoutCaptionClicked() {
-    UpdateData(TRUE);
-    WriteSetting(Settings::HideWindowsWithoutCaption, m_bHideWindowsWithoutCaption);
-    RefreshWindowList();
+    OnListOptionClicked(Settings::HideWindowsWithoutCaption, m_bHideWindowsWithoutCaption);
 }
 
 void CQuellixDlg::OnRefreshListCommand() {

@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "ui/QuellixDlg.h"
 #include "ui/WindowListCells.h"
+#include "support/Icons.h"
 
 #include <algorithm>
 #include <chrono>
@@ -59,21 +60,6 @@ void Measure(std::vector<CPhase>& phases) {
         std::sort(p.ms.begin(), p.ms.end());
         std::printf("  %-32s %8.2f ms %8.2f ms\n", p.name, p.ms[p.ms.size() / 2], p.ms[0]);
     }
-}
-
-HICON SolidIcon(COLORREF colour) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP colourBitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::fill_n(static_cast<DWORD*>(bits), 256, static_cast<DWORD>(colour));
-    BYTE maskBits[32] = {};
-    HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, maskBits);
-    ICONINFO ii{TRUE, 0, 0, mask, colourBitmap};
-    HICON icon = ::CreateIconIndirect(&ii);
-    ::DeleteObject(colourBitmap);
-    ::DeleteObject(mask);
-    return icon;
 }
 
 // What a refresh asks of each window, without a list view or an image list.

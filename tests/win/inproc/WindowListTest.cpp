@@ -6,6 +6,7 @@
 #include "support/Driver.h"
 #include "ui/QuellixDlg.h"
 #include "support/InProcessApp.h"
+#include "support/Icons.h"
 
 #include <gtest/gtest.h>
 
@@ -35,24 +36,6 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0; // asked, not closed
     }
     return ::DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-// A 16 x 16 opaque icon of one colour.
-HICON SolidIcon(COLORREF colour) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP colourBitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    auto* px = static_cast<DWORD*>(bits);
-    for (int i = 0; i < 256; ++i)
-        px[i] = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-    BYTE maskBits[32] = {}; // all opaque
-    HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, maskBits);
-    ICONINFO ii{TRUE, 0, 0, mask, colourBitmap};
-    HICON icon = ::CreateIconIndirect(&ii);
-    ::DeleteObject(colourBitmap);
-    ::DeleteObject(mask);
-    return icon;
 }
 
 void RegisterClasses() {
