@@ -1,15 +1,16 @@
 // Loading and saving a 10,000-rule file against a plain read and write of the same bytes,
-// both through the same kind of file and in 4096-byte pieces.
-#include "framework/Archive.h"
-#include "rules/RuleArchive.h"
+// both through the same kind of file and in 4096-byte pieces; and the program's whole save
+// (temporary file, write, flush to the disk, replace), which runs after every change.
+#include "framework/DiskFile.h"
+#include "framework/Utf8.h"
+#include "rules/RuleFile.h"
+#include "rules/RuleSet.h"
 
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,29 +19,8 @@ namespace {
 constexpr int kRules = 10000;
 constexpr UINT kPiece = 4096;
 
-// A file on disk through POSIX calls, the native stand-in for CDiskFile.
-class CPosixFile : public CFile {
-public:
-    CPosixFile(const char* path, bool write)
-        : m_fd(write ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644) : ::open(path, O_RDONLY)) {
-        if (m_fd < 0)
-            throw std::runtime_error("open failed");
-    }
-    ~CPosixFile() override { ::close(m_fd); }
-    UINT Read(void* buffer, UINT count) override {
-        return static_cast<UINT>(::read(m_fd, buffer, count));
-    }
-    void Write(const void* buffer, UINT count) override {
-        if (::write(m_fd, buffer, count) != static_cast<ssize_t>(count))
-            throw std::runtime_error("write failed");
-    }
-
-private:
-    int m_fd;
-};
-
-std::vector<std::unique_ptr<CWindowInfo>> MakeRules() {
-    std::vector<std::unique_ptr<CWindowInfo>> rules;
+CRuleSet MakeRules() {
+    CRuleSet rules;
     for (int i = 0; i < kRules; ++i) {
         auto rule = std::make_unique<CWindowInfo>();
         std::u16string title =
@@ -50,20 +30,19 @@ std::vector<std::unique_ptr<CWindowInfo>> MakeRules() {
         rule->m_rcWindow = {i, -i, i + 800, 600};
         rule->m_dwStyle = 0x16CF0000;
         rule->m_nDelayMs = i;
-        rules.push_back(std::move(rule));
+        rules.Add(std::move(rule));
     }
     return rules;
 }
 
-const std::vector<std::unique_ptr<CWindowInfo>>& Rules() {
-    static const auto rules = MakeRules();
+const CRuleSet& Rules() {
+    static const CRuleSet rules = MakeRules();
     return rules;
 }
 
-void StoreTo(CFile& file, const std::vector<std::unique_ptr<CWindowInfo>>& rules) {
+void StoreTo(CFile& file, const CRuleSet& rules) {
     CArchive ar(&file, CArchive::store, kPiece);
-    StoreRules(ar, static_cast<int>(rules.size()),
-               [&](int i) -> const CWindowInfo& { return *rules[static_cast<size_t>(i)]; });
+    rules.Store(ar);
     ar.Close();
 }
 
@@ -76,14 +55,18 @@ const std::vector<BYTE>& Image() {
     return image;
 }
 
-const char* DiskPath() {
-    static const std::string path = [] {
-        std::string p = "/tmp/quellix-rulefile-bench-" + std::to_string(::getpid()) + ".dat";
-        CPosixFile file(p.c_str(), true);
-        file.Write(Image().data(), static_cast<UINT>(Image().size()));
-        return p;
-    }();
-    return path.c_str();
+const CString& DiskPath() {
+    static const CString path =
+        FromUtf8("/tmp/quellix-rulefile-bench-" + std::to_string(::getpid()) + ".dat");
+    return path;
+}
+
+std::unique_ptr<CFile> OpenDisk(bool write) {
+    auto file = std::make_unique<CDiskFile>();
+    if (!file->Open(DiskPath(),
+                    write ? CDiskFile::modeCreate | CDiskFile::modeWrite : CDiskFile::modeRead))
+        throw std::runtime_error("open failed");
+    return file;
 }
 
 void ReadPlain(CFile& file, std::vector<BYTE>& out) {
@@ -101,21 +84,16 @@ void WritePlain(CFile& file) {
                    static_cast<UINT>(std::min<size_t>(kPiece, image.size() - done)));
 }
 
-void LoadFrom(CFile& file, std::vector<std::unique_ptr<CWindowInfo>>& out) {
-    CArchive ar(&file, CArchive::load, kPiece);
-    LoadRules(ar, [&](std::unique_ptr<CWindowInfo> rule) { out.push_back(std::move(rule)); });
-}
-
 void SetBytes(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Image().size()));
 }
 
 // The same work through a file on disk and through a file in memory.
 std::unique_ptr<CFile> DiskReader() {
-    return std::make_unique<CPosixFile>(DiskPath(), false);
+    return OpenDisk(false);
 }
 std::unique_ptr<CFile> DiskWriter() {
-    return std::make_unique<CPosixFile>(DiskPath(), true);
+    return OpenDisk(true);
 }
 std::unique_ptr<CFile> MemReader() {
     return std::make_unique<CMemFile>(Image().data(), Image().size());
@@ -135,16 +113,16 @@ template <std::unique_ptr<CFile> (*Open)()> void BM_ReadPlain(benchmark::State& 
 }
 
 template <std::unique_ptr<CFile> (*Open)()> void BM_LoadRules(benchmark::State& state) {
-    std::vector<std::unique_ptr<CWindowInfo>> loaded;
-    loaded.reserve(kRules);
+    CRuleSet loaded;
     for (auto _ : state) {
-        // The records live on in the list; freeing them is not part of loading.
+        // The records live on in the set; freeing them is not part of loading.
         state.PauseTiming();
-        loaded.clear();
+        loaded.Clear();
         state.ResumeTiming();
         auto file = Open();
-        LoadFrom(*file, loaded);
-        if (loaded.size() != kRules)
+        CArchive ar(file.get(), CArchive::load, kPiece);
+        loaded.Load(ar);
+        if (loaded.GetCount() != kRules)
             state.SkipWithError("wrong count");
     }
     SetBytes(state);
@@ -168,12 +146,23 @@ template <std::unique_ptr<CFile> (*Open)()> void BM_SaveRules(benchmark::State& 
     SetBytes(state);
 }
 
+// What every change to the rules costs: the whole save through the temporary file.
+void BM_RuleFileSave(benchmark::State& state) {
+    CRuleFile ruleFile(DiskPath());
+    for (auto _ : state) {
+        if (!ruleFile.Save(Rules()).saved)
+            state.SkipWithError("save failed");
+    }
+    SetBytes(state);
+}
+
 } // namespace
 
 BENCHMARK(BM_ReadPlain<DiskReader>)->Name("BM_DiskReadPlain")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadRules<DiskReader>)->Name("BM_DiskLoadRules")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WritePlain<DiskWriter>)->Name("BM_DiskWritePlain")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveRules<DiskWriter>)->Name("BM_DiskSaveRules")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RuleFileSave)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPlain<MemReader>)->Name("BM_MemReadPlain")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadRules<MemReader>)->Name("BM_MemLoadRules")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WritePlain<MemWriter>)->Name("BM_MemWritePlain")->Unit(benchmark::kMicrosecond);
@@ -182,6 +171,6 @@ BENCHMARK(BM_SaveRules<MemWriter>)->Name("BM_MemSaveRules")->Unit(benchmark::kMi
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    std::remove(DiskPath());
+    std::remove(ToUtf8(DiskPath().View()).c_str());
     return 0;
 }

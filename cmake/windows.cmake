@@ -13,7 +13,6 @@ add_library(quellix_framework STATIC
   framework/App.cpp
   framework/Controls.cpp
   framework/Dialog.cpp
-  framework/DiskFile.cpp
   framework/Wnd.cpp
 )
 target_link_libraries(quellix_framework PUBLIC quellix_core comctl32 ole32 oleaut32 shell32 user32 gdi32 advapi32)
@@ -42,7 +41,8 @@ add_library(quellix_app STATIC
   ui/TrayIcon.cpp
   rules/RuleEditorDlg.cpp
   rules/RuleList.cpp
-  rules/RuleFile.cpp
+  rules/DataFilePath.cpp
+  rules/RuleFileDlg.cpp
   engine/Watcher.cpp
 )
 target_link_libraries(quellix_app PUBLIC quellix_framework)

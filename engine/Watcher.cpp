@@ -63,11 +63,10 @@ void CALLBACK AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(hwnd, id);
     if (g_pMainDlg == nullptr)
         return;
-    const int count = g_pMainDlg->RuleList().GetItemCount();
-    for (int row = 0; row < count; ++row) {
-        CWindowInfo* rule = g_pMainDlg->GetRule(row);
-        if (rule != nullptr && rule->m_nTimerId == id) {
-            ::PostMessageW(rule->m_hWnd, WM_CLOSE, 0, 0);
+    const CRuleSet& rules = g_pMainDlg->Rules();
+    for (int i = 0; i < rules.GetCount(); ++i) {
+        if (rules.GetAt(i).m_nTimerId == id) {
+            ::PostMessageW(rules.GetAt(i).m_hWnd, WM_CLOSE, 0, 0);
             return;
         }
     }
@@ -106,11 +105,8 @@ void CQuellixDlg::RemoveWinEventHook() {
     m_hWinEventHook.Reset();
     // Closes not yet done are dropped now, even if shutting down pumps messages before the
     // window and its timers are gone.
-    const int count = m_listRules.m_hWnd != nullptr ? m_listRules.GetItemCount() : 0;
-    for (int row = 0; row < count; ++row) {
-        if (CWindowInfo* rule = GetRule(row))
-            CancelPendingClose(*rule);
-    }
+    for (int i = 0; i < m_rules.GetCount(); ++i)
+        CancelPendingClose(m_rules.GetAt(i));
 }
 
 void CQuellixDlg::CancelPendingClose(CWindowInfo& rule) {
@@ -133,10 +129,9 @@ void CQuellixDlg::CheckWindowAgainstRules(HWND hwnd) {
     m_editStatus.SetWindowText(FormatForegroundReport(LocalTimeText().View(), window));
 
     // Each matching rule acts by itself; a match does not end the scan.
-    const int count = m_listRules.GetItemCount();
-    for (int row = 0; row < count; ++row) {
-        CWindowInfo* rule = GetRule(row);
-        if (rule == nullptr || !MatchesRule(*rule, window))
+    for (int i = 0; i < m_rules.GetCount(); ++i) {
+        CWindowInfo* rule = &m_rules.GetAt(i);
+        if (!MatchesRule(*rule, window))
             continue;
         rule->m_hWnd = hwnd;
         if (rule->m_nDelayMs > 0) {

@@ -30,6 +30,13 @@ public:
     BOOL DeleteItem(int row) const {
         return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(row)));
     }
+    // An owner-data list: the number of rows it shows.
+    void SetItemCountEx(int count, DWORD flags = LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL) const {
+        SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), flags);
+    }
+    void RedrawItems(int first, int last) const {
+        SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(first), last);
+    }
     HIMAGELIST SetImageList(HIMAGELIST list, int kind) const {
         return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_SETIMAGELIST, static_cast<WPARAM>(kind),
                                                         reinterpret_cast<LPARAM>(list)));

@@ -1,9 +1,13 @@
-// CDiskFile: a CFile on disk (Win32). Failures of reading, writing, flushing and closing
-// throw CFileException; a failed open returns FALSE.
+// CDiskFile: a CFile on disk, and the few file operations that saving needs. Failures of
+// reading, writing, flushing and closing throw CFileException; a failed open returns FALSE and
+// leaves the system's error code for LastOpenError().
 #pragma once
 
 #include "Archive.h"
+
+#ifdef _WIN32
 #include "Handle.h"
+#endif
 
 class CDiskFile : public CFile {
 public:
@@ -13,22 +17,43 @@ public:
         shareExclusive = 0x0010,
         modeCreate = 0x1000, // create, or truncate to zero length
     };
+    // Why an open failed.
+    enum class OpenError { None, Missing, Other };
 
     CDiskFile() = default;
     // Closes without reporting: use Close() to learn whether the last writes reached the disk.
-    ~CDiskFile() override = default;
+    ~CDiskFile() override;
+    CDiskFile(const CDiskFile&) = delete;
+    CDiskFile& operator=(const CDiskFile&) = delete;
 
-    BOOL Open(const WCHAR* path, UINT flags);
+    BOOL Open(const CString& path, UINT flags);
+    OpenError LastOpenError() const { return m_openError; }
     UINT Read(void* buffer, UINT count) override;
     void Write(const void* buffer, UINT count) override;
     // Writes the system's buffers to the disk.
     void Flush() override;
     void Close();
-    bool IsOpen() const { return static_cast<bool>(m_hFile); }
+    bool IsOpen() const;
 
 private:
     [[noreturn]] void ThrowLastError() const;
 
+#ifdef _WIN32
     CFileHandle m_hFile;
+#else
+    int m_fd = -1;
+#endif
     CString m_strFileName;
+    OpenError m_openError = OpenError::None;
 };
+
+namespace DiskFiles {
+
+bool Exists(const CString& path);
+// Replaces `target` with `source` in one step: a reader sees the old file or the new one.
+bool Replace(const CString& source, const CString& target);
+// Renames `source` to `target`; fails when `target` exists.
+bool Rename(const CString& source, const CString& target);
+void Remove(const CString& path);
+
+} // namespace DiskFiles

@@ -1,30 +1,27 @@
 // Loads a rule file from arbitrary bytes. What loads must store and load back to the same
 // records, and storing those again must give the same bytes.
 #include "framework/Archive.h"
-#include "rules/RuleArchive.h"
+#include "rules/RuleSet.h"
 
 #include <cstdlib>
 #include <vector>
 
 namespace {
 
-using Rules = std::vector<std::unique_ptr<CWindowInfo>>;
-
-void LoadAll(const void* data, size_t size, Rules& out) {
+void LoadAll(const void* data, size_t size, CRuleSet& out) {
     CMemFile file(data, size);
     CArchive ar(&file, CArchive::load);
     try {
-        LoadRules(ar, [&](std::unique_ptr<CWindowInfo> rule) { out.push_back(std::move(rule)); });
+        out.Load(ar);
     } catch (const CArchiveException&) {
         // A short file: the records before the cut stay.
     }
 }
 
-std::vector<BYTE> StoreAll(const Rules& rules) {
+std::vector<BYTE> StoreAll(const CRuleSet& rules) {
     CMemFile file;
     CArchive ar(&file, CArchive::store);
-    StoreRules(ar, static_cast<int>(rules.size()),
-               [&](int i) -> const CWindowInfo& { return *rules[static_cast<size_t>(i)]; });
+    rules.Store(ar);
     ar.Close();
     return file.Data();
 }
@@ -44,19 +41,19 @@ bool Same(const CWindowInfo& a, const CWindowInfo& b) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Rules first;
+    CRuleSet first;
     LoadAll(data, size, first);
     // Every record needs at least its 52 bytes of integers.
-    if (first.size() * 52 > size)
+    if (static_cast<size_t>(first.GetCount()) * 52 > size)
         std::abort();
 
     const std::vector<BYTE> stored = StoreAll(first);
-    Rules second;
+    CRuleSet second;
     LoadAll(stored.data(), stored.size(), second);
-    if (second.size() != first.size())
+    if (second.GetCount() != first.GetCount())
         std::abort();
-    for (size_t i = 0; i < first.size(); ++i)
-        if (!Same(*first[i], *second[i]))
+    for (int i = 0; i < first.GetCount(); ++i)
+        if (!Same(first.GetAt(i), second.GetAt(i)))
             std::abort();
     if (StoreAll(second) != stored)
         std::abort();

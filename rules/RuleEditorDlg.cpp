@@ -79,12 +79,9 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
         return;
     }
 
-    if (m_bEdit) {
-        m_pResult = m_pSource;
-    } else {
-        m_pNewRule = m_pSource->CopyForRule();
-        m_pResult = m_pNewRule.get();
-    }
+    // Both modes give a new record: the owner of the rules decides what becomes of it.
+    m_pNewRule = m_pSource->CopyForRule();
+    m_pResult = m_pNewRule.get();
     m_pResult->m_bMatchTitle = m_bCheckTitle;
     m_pResult->m_bMatchClass = m_bCheckClass;
     m_pResult->m_bMatchLocation = m_bCheckLocation;

@@ -1,5 +1,5 @@
 // CDlgAutoCloseWindow: the rule editor. In add mode it makes a new rule from a window-list
-// record; in edit mode it changes a rule's record in place.
+// record; in edit mode the new values of a rule. It changes no record itself.
 #pragma once
 
 #include "framework/Dialog.h"
@@ -13,7 +13,7 @@ public:
     explicit CDlgAutoCloseWindow(CWnd* parent = nullptr);
     ~CDlgAutoCloseWindow() override;
 
-    // Add mode, after IDOK: the new rule, now owned by the caller.
+    // After IDOK: the new rule, or the edited rule's new values, now owned by the caller.
     std::unique_ptr<CWindowInfo> TakeNewRule() { return std::move(m_pNewRule); }
 
     CWindowInfo* m_pSource = nullptr;

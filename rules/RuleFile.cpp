@@ -1,100 +1,170 @@
-// The rule file: Data.dat in the user's local application data folder.
 #include "RuleFile.h"
 
 #include "framework/DiskFile.h"
-#include "rules/RuleArchive.h"
 #include "rules/RuleFilePath.h"
-#include "ui/QuellixDlg.h"
+#include "rules/RuleSet.h"
 
-#include <shlobj.h>
-
+#include <cerrno>
+#include <chrono>
+#include <ctime>
 #include <new>
+#include <thread>
 
 namespace {
 
-// Runs `work` and reports a framework error (or exhausted memory) the way the framework
-// reports errors; anything else is dropped. Returns true when `work` completed.
-template <class F> bool Guarded(F&& work) {
+// Runs `work`; returns false with the error's description when the framework or the memory
+// failed. Anything else propagates.
+template <class F> bool Guarded(F&& work, CString& message) {
     try {
         work();
         return true;
     } catch (const CException& e) {
-        e.ReportError(MB_OK | MB_ICONEXCLAMATION);
+        message = e.GetErrorMessage();
     } catch (const std::bad_alloc&) {
-        CMemoryException().ReportError(MB_OK | MB_ICONEXCLAMATION);
-    } catch (...) {
+        message = CMemoryException().GetErrorMessage();
     }
     return false;
 }
 
-void LoadRuleFile(CObject& content, const CString& path) {
-    CDiskFile file;
-    if (!file.Open(path, CDiskFile::modeRead | CDiskFile::shareExclusive))
-        return; // no file yet, or not readable: no rules, no message
-    Guarded([&] {
-        CArchive ar(&file, CArchive::load, 4096);
-        content.Serialize(ar);
-        ar.Close();
-        file.Close();
-    });
+CString OpenFailure(const CString& path) {
+#ifdef _WIN32
+    const DWORD error = ::GetLastError();
+    const auto cause = error == ERROR_ACCESS_DENIED ? CFileException::accessDenied
+                                                    : CFileException::genericException;
+#else
+    const DWORD error = static_cast<DWORD>(errno);
+    const auto cause = CFileException::genericException;
+#endif
+    return CFileException(cause, error, path).GetErrorMessage();
 }
 
-// Writes a temporary file beside Data.dat and replaces Data.dat with it only once the whole
-// image is on the disk, so a failed save leaves the previous rules intact.
-void SaveRuleFile(CObject& content, const CString& path) {
-    const CString temp = RuleFilePath::TempFile(path.View());
-    bool written = false;
-    {
-        CDiskFile file;
-        if (!file.Open(temp,
-                       CDiskFile::modeCreate | CDiskFile::modeWrite | CDiskFile::shareExclusive))
-            return;
-        written = Guarded([&] {
-            CArchive ar(&file, CArchive::store, 4096);
-            content.Serialize(ar);
-            ar.Close();
-            file.Close();
-        });
-    }
-    if (!written || !::MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ::DeleteFileW(temp);
+void Append(CString& text, const WCHAR16* format, const CString& a, const CString& b = {}) {
+    CString line;
+    line.Format(format, a, b);
+    text += line;
 }
 
 } // namespace
 
-CString GetDataFilePath() {
-    WCHAR base[MAX_PATH] = {};
-    if (FAILED(
-            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)) ||
-        base[0] == 0)
-        return CString();
-    const CString folder = RuleFilePath::DataFolder(base);
-    if (::GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
-        ::CreateDirectoryW(folder, nullptr);
-    return RuleFilePath::DataFile(folder.View());
+CDateTime CDateTime::Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-void CQuellixDlg::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        static const CWindowInfo kNoRecord;
-        StoreRules(ar, m_listRules.GetItemCount(), [this](int row) -> const CWindowInfo& {
-            const CWindowInfo* rule = GetRule(row);
-            return rule != nullptr ? *rule : kNoRecord;
-        });
-    } else {
-        LoadRules(ar,
-                  [this](std::unique_ptr<CWindowInfo> rule) { AppendRuleRow(std::move(rule)); });
+CString UnreadableAsideName(StringView dataFile, const CDateTime& t, int number) {
+    const size_t slash = dataFile.find_last_of(_T("\\/"));
+    CString name(dataFile.substr(0, slash == StringView::npos ? 0 : slash + 1));
+    CString stamp;
+    // Two digits each; %d has no padding.
+    const auto two = [](int v) {
+        CString s;
+        s.Format(v < 10 ? _T("0%d") : _T("%d"), v);
+        return s;
+    };
+    stamp.Format(_T("Data-unreadable-%d%s%s-%s%s%s"), t.year, two(t.month), two(t.day), two(t.hour),
+                 two(t.minute), two(t.second));
+    name += stamp;
+    if (number > 0) {
+        CString suffix;
+        suffix.Format(_T("-%d"), number);
+        name += suffix;
     }
+    name += _T(".dat");
+    return name;
 }
 
-void CQuellixDlg::SerializeRuleFile(BOOL save) {
-    const CString path = GetDataFilePath();
-    if (path.IsEmpty())
-        return; // nowhere to keep rules: skip without a message
-    if (save) {
-        SaveRuleFile(*this, path);
-    } else {
-        CRedrawOff redrawOff(m_listRules);
-        LoadRuleFile(*this, path);
+CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
+    CLoadResult result;
+    CDiskFile file;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(retryMs);
+    while (!file.Open(m_strPath, CDiskFile::modeRead | CDiskFile::shareExclusive)) {
+        if (file.LastOpenError() == CDiskFile::OpenError::Missing)
+            return result; // a first start: no rules, no message
+        result.message = OpenFailure(m_strPath);
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    if (file.IsOpen() && Guarded(
+                             [&] {
+                                 CArchive ar(&file, CArchive::load, 4096);
+                                 rules.Load(ar);
+                                 ar.Close();
+                                 file.Close();
+                             },
+                             result.message)) {
+        result.status = LoadStatus::Loaded;
+        return result;
+    }
+
+    // Not read whole: keep every byte of it under a name that no save will touch.
+    result.status = LoadStatus::Incomplete;
+    const CDateTime now = CDateTime::Now();
+    for (int n = 0;; ++n) {
+        m_strAside = UnreadableAsideName(m_strPath.View(), now, n);
+        if (!DiskFiles::Exists(m_strAside))
+            break;
+    }
+    Append(result.message,
+           _T("\n\nThe rule file %s was not read completely, so it is kept unchanged. "
+              "Before the rules are saved again, it is renamed to %s."),
+           m_strPath, m_strAside);
+    return result;
+}
+
+bool CRuleFile::WriteTemp(const CRuleSet& rules, const CString& temp, CString& message) {
+    CDiskFile file;
+    if (!file.Open(temp,
+                   CDiskFile::modeCreate | CDiskFile::modeWrite | CDiskFile::shareExclusive)) {
+        message = OpenFailure(temp);
+        return false;
+    }
+    return Guarded(
+        [&] {
+            CArchive ar(&file, CArchive::store, 4096);
+            rules.Store(ar);
+            ar.Close();
+            file.Close();
+        },
+        message);
+}
+
+CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
+    CSaveResult result;
+    if (!m_strAside.IsEmpty() && DiskFiles::Exists(m_strPath)) {
+        // The name may have been taken since the load.
+        CString aside = m_strAside;
+        for (int n = 1; DiskFiles::Exists(aside); ++n)
+            aside = UnreadableAsideName(m_strPath.View(), CDateTime::Now(), n);
+        if (!DiskFiles::Rename(m_strPath, aside)) {
+            result.message = OpenFailure(m_strPath);
+            Append(result.message,
+                   _T("\n\nThe rules were not saved: %s could not be renamed to %s, and it is kept "
+                      "unchanged."),
+                   m_strPath, aside);
+            return result;
+        }
+        m_strAside = aside;
+    }
+    m_strAside.Empty();
+
+    const CString temp = RuleFilePath::TempFile(m_strPath.View());
+    if (WriteTemp(rules, temp, result.message)) {
+        if (DiskFiles::Replace(temp, m_strPath)) {
+            result.saved = true;
+            return result;
+        }
+        result.message = OpenFailure(m_strPath);
+    }
+    DiskFiles::Remove(temp);
+    Append(result.message,
+           _T("\n\nThe rules were not saved to %s; it keeps its previous contents."), m_strPath);
+    return result;
 }

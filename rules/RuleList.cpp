@@ -1,4 +1,5 @@
-// The rule list and its add, edit and delete commands.
+// The rule list and its add, edit and delete commands. The list view shows the rule set: it
+// holds no rows of its own (owner data) and asks for each cell it draws.
 #include "ui/QuellixDlg.h"
 
 #include "app/SettingsStore.h"
@@ -6,6 +7,8 @@
 #include "rules/RuleCells.h"
 #include "rules/RuleEditorDlg.h"
 #include "rules/WindowInfo.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -19,35 +22,49 @@ void CQuellixDlg::SetupRuleListColumns() {
     SetupListColumns(m_listRules, Settings::kRuleListNumber, kRuleColumnCount);
 }
 
+void CQuellixDlg::ShowRuleCount() {
+    m_listRules.SetItemCountEx(m_rules.GetCount());
+}
+
 void CQuellixDlg::AppendRuleRow(std::unique_ptr<CWindowInfo> record) {
-    const int n = m_listRules.GetItemCount();
-    const int row = m_listRules.InsertItem(n, RowNumberText(n));
-    if (row < 0)
-        return;
-    if (!m_listRules.SetItemData(row, reinterpret_cast<DWORD_PTR>(record.get()))) {
-        m_listRules.DeleteItem(row);
-        return;
-    }
-    record.release(); // the row owns it now
-    UpdateRuleRow(row);
+    m_rules.Add(std::move(record));
+    ShowRuleCount();
 }
 
 void CQuellixDlg::UpdateRuleRow(int row) {
-    const CWindowInfo* rule = GetRule(row);
-    if (rule == nullptr)
-        return;
-    for (int column = 1; column < kRuleColumnCount; ++column)
-        m_listRules.SetItemText(row, column, RuleCellText(*rule, column));
+    m_listRules.RedrawItems(row, row);
+}
+
+void CQuellixDlg::ReplaceRuleRow(int row, const CWindowInfo& values) {
+    m_rules.Replace(row, values);
+    UpdateRuleRow(row);
 }
 
 void CQuellixDlg::RenumberRuleRows() {
-    const int n = m_listRules.GetItemCount();
-    for (int row = 0; row < n; ++row)
-        m_listRules.SetItemText(row, 0, RowNumberText(row));
+    ::InvalidateRect(m_listRules, nullptr, FALSE);
 }
 
-CWindowInfo* CQuellixDlg::GetRule(int row) const {
-    return reinterpret_cast<CWindowInfo*>(m_listRules.GetItemData(row));
+CWindowInfo* CQuellixDlg::GetRule(int row) {
+    return row >= 0 && row < m_rules.GetCount() ? &m_rules.GetAt(row) : nullptr;
+}
+
+void CQuellixDlg::OnGetRuleCell(NMHDR* nmhdr, LRESULT* result) {
+    auto* info = reinterpret_cast<NMLVDISPINFOW*>(nmhdr);
+    LVITEMW& item = info->item;
+    *result = 0;
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
+        return;
+    const CWindowInfo* rule = GetRule(item.iItem);
+    if (rule == nullptr) {
+        item.pszText[0] = 0;
+        return;
+    }
+    const CString text =
+        item.iSubItem == 0 ? RowNumberText(item.iItem) : RuleCellText(*rule, item.iSubItem);
+    const size_t n =
+        std::min(static_cast<size_t>(text.GetLength()), static_cast<size_t>(item.cchTextMax) - 1);
+    std::copy_n(text.GetString(), n, item.pszText);
+    item.pszText[n] = 0;
 }
 
 void CQuellixDlg::OnAutoCloseSelectedWindow() {
@@ -61,8 +78,10 @@ void CQuellixDlg::OnAutoCloseSelectedWindow() {
     }
     CDlgAutoCloseWindow editor(this);
     editor.m_pSource = source;
-    if (editor.DoModal() == IDOK)
-        AppendRuleRow(editor.TakeNewRule());
+    if (editor.DoModal() != IDOK)
+        return;
+    AppendRuleRow(editor.TakeNewRule());
+    SaveRules(true);
 }
 
 void CQuellixDlg::OnBnClickedAutoCloseSelected() {
@@ -71,7 +90,7 @@ void CQuellixDlg::OnBnClickedAutoCloseSelected() {
 
 void CQuellixDlg::OnBnClickedEdit() {
     const int row = SelectedRow(m_listRules);
-    CWindowInfo* rule = row < 0 ? nullptr : GetRule(row);
+    CWindowInfo* rule = GetRule(row);
     if (rule == nullptr) {
         MessageBox(L"Please Select a Window Record to Edit and then try Again.", nullptr,
                    MB_OK | MB_ICONINFORMATION);
@@ -81,23 +100,25 @@ void CQuellixDlg::OnBnClickedEdit() {
     CDlgAutoCloseWindow editor(this);
     editor.m_pSource = rule;
     editor.m_bEdit = TRUE;
-    if (editor.DoModal() == IDOK)
-        UpdateRuleRow(row);
+    if (editor.DoModal() != IDOK || GetRule(row) != rule)
+        return;
+    ReplaceRuleRow(row, *editor.TakeNewRule());
+    SaveRules(true);
 }
 
 void CQuellixDlg::OnBnClickedDeleteRecord() {
     const int row = SelectedRow(m_listRules);
-    if (row < 0) {
+    if (GetRule(row) == nullptr) {
         MessageBox(L"Please Select a Window Record to Auto Close and then try Again.", nullptr,
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (CWindowInfo* rule = GetRule(row)) {
-        CancelPendingClose(*rule);
-        delete rule;
-    }
+    CancelPendingClose(*GetRule(row));
+    m_rules.Remove(row);
+    // Moves the selection and focus of the rows below up with them.
     m_listRules.DeleteItem(row);
     RenumberRuleRows();
+    SaveRules(true);
 }
 
 void CQuellixDlg::OnNMDblclkRuleList(NMHDR*, LRESULT* result) {

@@ -57,6 +57,9 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Command<&CQuellixDlg::OnHideToTray>(ID_TRAY_HIDE_TO_TRAY),
         M::Command<&CQuellixDlg::OnHideToTray>(IDC_HIDE_BUTTON),
         M::Command<&CQuellixDlg::OnRememberLayoutClicked>(IDC_REMEMBER_LAYOUT),
+        M::Notify<&CQuellixDlg::OnGetRuleCell>(LVN_GETDISPINFOW, IDC_LIST_RULES),
+        M::Raw<&CQuellixDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
+        M::Raw<&CQuellixDlg::OnEndSession>(WM_ENDSESSION),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
            CDialog::OnWndMsg(msg, wp, lp, result);
@@ -144,19 +147,39 @@ void CQuellixDlg::SavePlacement() {
                                     static_cast<UINT>(bytes.size()));
 }
 
-void CQuellixDlg::OnDestroy() {
-    RemoveWinEventHook();
+void CQuellixDlg::SaveState(bool report) {
     SavePlacement();
     if (m_listWindows.m_hWnd != nullptr && ::IsWindow(m_listWindows.m_hWnd))
         SaveColumnWidths(m_listWindows, Settings::kWindowListNumber);
     if (m_listRules.m_hWnd != nullptr && ::IsWindow(m_listRules.m_hWnd))
         SaveColumnWidths(m_listRules, Settings::kRuleListNumber);
-    SerializeRuleFile(TRUE);
+    SaveRules(report);
+}
+
+void CQuellixDlg::OnDestroy() {
+    RemoveWinEventHook();
+    SaveState(true);
     ClearRecordList(m_listWindows);
     ReleaseWindowIcons();
-    ClearRecordList(m_listRules);
+    if (m_listRules.m_hWnd != nullptr)
+        m_listRules.SetItemCountEx(0);
+    m_rules.Clear();
     RemoveTrayIcon();
     CDialog::OnDestroy();
+}
+
+LRESULT CQuellixDlg::OnQueryEndSession(WPARAM, LPARAM) {
+    return TRUE;
+}
+
+// The system may end the process at any moment after this returns: everything is on the disk
+// by then, and no message box may hold the session up.
+LRESULT CQuellixDlg::OnEndSession(WPARAM ending, LPARAM) {
+    if (ending) {
+        SaveState(false);
+        RemoveTrayIcon();
+    }
+    return 0;
 }
 
 void CQuellixDlg::OnSysCommand(UINT id, LPARAM) {

@@ -5,6 +5,8 @@
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Handle.h"
+#include "rules/RuleFile.h"
+#include "rules/RuleSet.h"
 
 #include <memory>
 
@@ -31,15 +33,22 @@ public:
     void AddTrayIcon();
     void ShowMainDialog();
 
-    // Rule list (rules/RuleList.cpp)
+    // Rule list (rules/RuleList.cpp): shows m_rules.
     void SetupRuleListColumns();
+    // Adds the rule to the rule set and shows it; saving is the caller's.
     void AppendRuleRow(std::unique_ptr<CWindowInfo> record);
     void UpdateRuleRow(int row);
+    // Gives the rule at `row` the criteria and delay of `values`, and shows them.
+    void ReplaceRuleRow(int row, const CWindowInfo& values);
     void RenumberRuleRows();
-    CWindowInfo* GetRule(int row) const;
+    // The rule at a row, or null.
+    CWindowInfo* GetRule(int row);
+    const CRuleSet& Rules() const { return m_rules; }
 
-    // Rule file (rules/RuleFile.cpp)
+    // Rule file (rules/RuleFileDlg.cpp)
     void SerializeRuleFile(BOOL save);
+    // Saves the rule set to Data.dat; a failure is shown when `report` is set.
+    bool SaveRules(bool report);
 
     // Foreground watcher and delayed closing (engine/Watcher.cpp)
     void CheckWindowAgainstRules(HWND hwnd);
@@ -68,6 +77,10 @@ protected:
     void OnRememberLayoutClicked();
     void SavePlacement();
     void RestorePlacement();
+    // What the end of the program keeps: placement, column widths and the rules.
+    void SaveState(bool report);
+    LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
     // Columns of both lists (ui/ListColumns.cpp): the record's nine, then the delay.
     void SetupListColumns(CListCtrl& list, int listNumber, int columnCount);
@@ -107,6 +120,8 @@ protected:
     void OnBnClickedDeleteRecord();
     void OnNMDblclkRuleList(NMHDR* nmhdr, LRESULT* result);
     void OnNMDblclkWindowList(NMHDR* nmhdr, LRESULT* result);
+    void OnGetRuleCell(NMHDR* nmhdr, LRESULT* result);
+    void ShowRuleCount();
 
     // Foreground watcher (engine/Watcher.cpp)
     void InstallWinEventHook();
@@ -130,6 +145,8 @@ protected:
     BOOL m_bHideWindowsWithoutCaption = 0;
     BOOL m_bStartInSystemTray = 0;
     BOOL m_bRememberLayout = 0;
+    CRuleSet m_rules;
+    CRuleFile m_ruleFile{CString()};
 };
 
 // The one main dialog; callbacks without context reach it through this pointer.

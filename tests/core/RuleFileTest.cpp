@@ -1,6 +1,6 @@
 // The rule file's bytes: the record layout, the list around it and reading damaged files.
 #include "framework/Archive.h"
-#include "rules/RuleArchive.h"
+#include "rules/RuleSet.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,17 @@ namespace {
 using Bytes = std::vector<BYTE>;
 using Rules = std::vector<std::unique_ptr<CWindowInfo>>;
 
-Bytes Store(const Rules& rules) {
+// Stores the rules through a rule set; they come back to the caller unchanged.
+Bytes Store(Rules& rules) {
+    CRuleSet set;
+    for (auto& rule : rules)
+        set.Add(std::move(rule));
     CMemFile file;
     CArchive ar(&file, CArchive::store);
-    StoreRules(ar, static_cast<int>(rules.size()),
-               [&](int i) -> const CWindowInfo& { return *rules[i]; });
+    set.Store(ar);
     ar.Close();
+    for (auto& rule : rules)
+        rule = set.Remove(0);
     return file.Data();
 }
 
@@ -33,13 +38,17 @@ public:
 template <class File = CMemFile> int Load(const Bytes& bytes, Rules& out, int bufferSize = 4096) {
     File file(bytes.data(), bytes.size());
     CArchive ar(&file, CArchive::load, bufferSize);
+    CRuleSet set;
+    int errors = 0;
     try {
-        LoadRules(ar, [&](std::unique_ptr<CWindowInfo> rule) { out.push_back(std::move(rule)); });
+        set.Load(ar);
     } catch (const CArchiveException& e) {
         EXPECT_EQ(e.GetCause(), CArchiveException::endOfFile);
-        return 1;
+        errors = 1;
     }
-    return 0;
+    while (!set.IsEmpty())
+        out.push_back(set.Remove(0));
+    return errors;
 }
 
 std::unique_ptr<CWindowInfo> Rule(const WCHAR16* title, const WCHAR16* cls, int delay = 100) {
@@ -104,7 +113,8 @@ TEST(RuleFile, ExampleFileByteForByte) {
 }
 
 TEST(RuleFile, EmptyListIsTheCountAlone) {
-    EXPECT_EQ(Store({}), (Bytes{0, 0, 0, 0}));
+    Rules none;
+    EXPECT_EQ(Store(none), (Bytes{0, 0, 0, 0}));
 }
 
 TEST(RuleFile, RoundTripKeepsOrderAndEveryValue) {

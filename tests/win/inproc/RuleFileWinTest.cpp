@@ -2,7 +2,7 @@
 #include "RuleTestSupport.h"
 
 #include "framework/Archive.h"
-#include "rules/RuleArchive.h"
+#include "rules/RuleSet.h"
 
 namespace {
 
@@ -59,9 +59,10 @@ TEST_F(RuleFileOnDisk, RulesComeBackInOrderAfterARestart) {
         EXPECT_EQ(Rows(host->RuleList())[0], L"1||XY|||100|200|16cf0000|100|100");
         host->AppendRuleRow(Rule(L"second", -3));
         host->AppendRuleRow(Rule(L"third", 0));
-        // Edited in place, as the editor does.
-        host->GetRule(0)->m_nDelayMs = 50;
-        host->UpdateRuleRow(0);
+        // Edited in place, as the editor's OK does.
+        auto edited = host->GetRule(0)->CopyForRule();
+        edited->m_nDelayMs = 50;
+        host->ReplaceRuleRow(0, *edited);
     }
     std::vector<BYTE> expected = kExample;
     expected[0] = 3;
@@ -85,17 +86,25 @@ TEST_F(RuleFileOnDisk, RulesComeBackInOrderAfterARestart) {
     EXPECT_EQ(again->GetRule(0)->m_hWnd, nullptr);
 }
 
-TEST_F(RuleFileOnDisk, ShortFileKeepsTheCompleteRecordsAndReportsOnce) {
+TEST_F(RuleFileOnDisk, ShortFileKeepsTheCompleteRecordsReportsOnceAndIsKeptAside) {
     std::vector<BYTE> bytes = kExample;
     bytes[0] = 3; // three promised, one present
     WriteFileBytes(path.c_str(), bytes);
     std::wstring message;
     CMainDialogHost host({ExpectMessage(L"", &message)});
     EXPECT_EQ(host.UnexpectedAtStart(), 0);
-    EXPECT_EQ(message, L"An attempt was made to read past the end of the file.");
+    EXPECT_TRUE(message.starts_with(L"An attempt was made to read past the end of the file."));
+    EXPECT_NE(message.find(L"Data-unreadable-"), std::wstring::npos);
     EXPECT_EQ(host->RuleList().GetItemCount(), 1);
     host.Destroy();
     EXPECT_EQ(ReadFileBytes(path.c_str()), kExample); // the shorter list is saved
+    WIN32_FIND_DATAW found;
+    HANDLE find = ::FindFirstFileW((folder + L"\\Data-unreadable-*.dat").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE); // and the damaged file kept whole beside it
+    ::FindClose(find);
+    const std::wstring aside = folder + L"\\" + found.cFileName;
+    EXPECT_EQ(ReadFileBytes(aside.c_str()), bytes);
+    ::DeleteFileW(aside.c_str());
 }
 
 TEST_F(RuleFileOnDisk, MissingDataFolderIsCreatedAgainAtExit) {
@@ -119,9 +128,11 @@ TEST_F(RuleFileOnDisk, FileThatCannotBeReplacedStaysIntact) {
         HANDLE held =
             ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        CDialogDriver none({});
+        std::wstring message;
+        CDialogDriver failed({ExpectMessage(L"", &message)});
         host.Destroy();
-        EXPECT_EQ(none.Finish(), 0); // like a file that cannot be opened: no message
+        EXPECT_EQ(failed.Finish(), 0);
+        EXPECT_NE(message.find(path), std::wstring::npos); // the failed save names the file
         ::CloseHandle(held);
     }
     EXPECT_EQ(ReadFileBytes(path.c_str()), kExample);

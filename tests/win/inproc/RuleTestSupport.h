@@ -4,7 +4,7 @@
 
 #include "framework/App.h"
 #include "res/resource.h"
-#include "rules/RuleFile.h"
+#include "rules/DataFilePath.h"
 #include "rules/WindowInfo.h"
 #include "ui/QuellixDlg.h"
 #include "support/InProcessApp.h"

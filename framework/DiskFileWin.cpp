@@ -1,16 +1,28 @@
 #include "DiskFile.h"
 
-BOOL CDiskFile::Open(const WCHAR* path, UINT flags) {
+CDiskFile::~CDiskFile() = default;
+
+BOOL CDiskFile::Open(const CString& path, UINT flags) {
     m_hFile.Reset();
     const DWORD access = (flags & modeWrite) ? GENERIC_WRITE : GENERIC_READ;
     const DWORD share = (flags & shareExclusive) ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
     const DWORD disposition = (flags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
     m_hFile.Reset(
         ::CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!m_hFile)
+    if (!m_hFile) {
+        const DWORD error = ::GetLastError();
+        m_openError = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                          ? OpenError::Missing
+                          : OpenError::Other;
         return FALSE;
+    }
+    m_openError = OpenError::None;
     m_strFileName = path;
     return TRUE;
+}
+
+bool CDiskFile::IsOpen() const {
+    return static_cast<bool>(m_hFile);
 }
 
 void CDiskFile::ThrowLastError() const {
@@ -52,3 +64,23 @@ void CDiskFile::Close() {
     if (h != INVALID_HANDLE_VALUE && !::CloseHandle(h))
         ThrowLastError();
 }
+
+namespace DiskFiles {
+
+bool Exists(const CString& path) {
+    return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Replace(const CString& source, const CString& target) {
+    return ::MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Rename(const CString& source, const CString& target) {
+    return ::MoveFileExW(source, target, MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void Remove(const CString& path) {
+    ::DeleteFileW(path);
+}
+
+} // namespace DiskFiles

@@ -1,0 +1,121 @@
+// CDiskFile on POSIX systems, for the native builds of the rule tools and their tests.
+#include "DiskFile.h"
+
+#include "Utf8.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string NativePath(const CString& path) {
+    return ToUtf8(path.View());
+}
+
+} // namespace
+
+CDiskFile::~CDiskFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+BOOL CDiskFile::Open(const CString& path, UINT flags) {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    int mode = (flags & modeWrite) ? O_WRONLY : O_RDONLY;
+    if (flags & modeCreate)
+        mode |= O_CREAT | O_TRUNC;
+    m_fd = ::open(NativePath(path).c_str(), mode | O_CLOEXEC, 0644);
+    if (m_fd >= 0 && (flags & shareExclusive) && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (m_fd < 0) {
+        m_openError = errno == ENOENT || errno == ENOTDIR ? OpenError::Missing : OpenError::Other;
+        return FALSE;
+    }
+    m_openError = OpenError::None;
+    m_strFileName = path;
+    return TRUE;
+}
+
+bool CDiskFile::IsOpen() const {
+    return m_fd >= 0;
+}
+
+void CDiskFile::ThrowLastError() const {
+    const int error = errno;
+    CFileException::Cause cause = CFileException::genericException;
+    if (error == EACCES || error == EPERM)
+        cause = CFileException::accessDenied;
+    else if (error == ENOSPC || error == EDQUOT)
+        cause = CFileException::diskFull;
+    throw CFileException(cause, static_cast<DWORD>(error), m_strFileName);
+}
+
+UINT CDiskFile::Read(void* buffer, UINT count) {
+    ssize_t n;
+    do
+        n = ::read(m_fd, buffer, count);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        ThrowLastError();
+    return static_cast<UINT>(n);
+}
+
+void CDiskFile::Write(const void* buffer, UINT count) {
+    const char* p = static_cast<const char*>(buffer);
+    while (count > 0) {
+        const ssize_t n = ::write(m_fd, p, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            ThrowLastError();
+        }
+        p += n;
+        count -= static_cast<UINT>(n);
+    }
+}
+
+void CDiskFile::Flush() {
+    if (::fsync(m_fd) != 0)
+        ThrowLastError();
+}
+
+void CDiskFile::Close() {
+    const int fd = m_fd;
+    m_fd = -1;
+    if (fd >= 0 && ::close(fd) != 0)
+        ThrowLastError();
+}
+
+namespace DiskFiles {
+
+bool Exists(const CString& path) {
+    struct stat st;
+    return ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool Replace(const CString& source, const CString& target) {
+    return ::rename(NativePath(source).c_str(), NativePath(target).c_str()) == 0;
+}
+
+bool Rename(const CString& source, const CString& target) {
+    // A hard link fails when the target exists; the source name is then dropped.
+    const std::string from = NativePath(source);
+    if (::link(from.c_str(), NativePath(target).c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+void Remove(const CString& path) {
+    ::unlink(NativePath(path).c_str());
+}
+
+} // namespace DiskFiles

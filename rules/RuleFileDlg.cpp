@@ -1,0 +1,39 @@
+// The main dialog's rule file: loaded at start, saved after every change and at the end.
+#include "ui/QuellixDlg.h"
+
+#include "framework/App.h"
+#include "framework/Archive.h"
+#include "rules/DataFilePath.h"
+
+void CQuellixDlg::Serialize(CArchive& ar) {
+    if (ar.IsStoring())
+        m_rules.Store(ar);
+    else
+        m_rules.Load(ar);
+}
+
+void CQuellixDlg::SerializeRuleFile(BOOL save) {
+    if (save) {
+        SaveRules(true);
+        return;
+    }
+    const CString path = GetDataFilePath();
+    if (path.IsEmpty())
+        return; // nowhere to keep rules: skip without a message
+    m_ruleFile = CRuleFile(path);
+    const CRuleFile::CLoadResult result = m_ruleFile.Load(m_rules);
+    ShowRuleCount();
+    if (result.status == CRuleFile::LoadStatus::Incomplete)
+        MessageBox(result.message, AfxGetApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool CQuellixDlg::SaveRules(bool report) {
+    // Built anew each time: the data folder is created again if it was removed.
+    const CString path = GetDataFilePath();
+    if (path.IsEmpty())
+        return false;
+    const CRuleFile::CSaveResult result = m_ruleFile.Save(m_rules);
+    if (!result.saved && report)
+        MessageBox(result.message, AfxGetApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
+    return result.saved;
+}

@@ -1,0 +1,39 @@
+// The match key of a rule: what a scan needs of it, compact, so that a rule that cannot match
+// is rejected without touching its record. A text is known by its length and hash; only equal
+// ones are compared in full.
+#pragma once
+
+#include "rules/WindowInfo.h"
+
+#include <cstdint>
+
+// FNV-1a over the UTF-16 units.
+inline std::uint32_t TextHash(StringView text) {
+    std::uint32_t h = 2166136261u;
+    for (WCHAR16 unit : text)
+        h = (h ^ static_cast<std::uint16_t>(unit)) * 16777619u;
+    return h;
+}
+
+struct CRuleKey {
+    static constexpr std::uint32_t kStyle = 1;
+    static constexpr std::uint32_t kExStyle = 2;
+    static constexpr std::uint32_t kTitle = 4;
+    static constexpr std::uint32_t kClass = 8;
+    static constexpr std::uint32_t kLocation = 16;
+    static constexpr std::uint32_t kDimensions = 32;
+
+    std::uint32_t flags = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    LONG left = 0;
+    LONG top = 0;
+    DWORD width = 0;
+    DWORD height = 0;
+    std::uint32_t titleLength = 0;
+    std::uint32_t titleHash = 0;
+    std::uint32_t classLength = 0;
+    std::uint32_t classHash = 0;
+
+    static CRuleKey Of(const CWindowInfo& rule);
+};

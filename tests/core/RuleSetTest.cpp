@@ -1,0 +1,200 @@
+// The rule set and its file on the disk: order, match keys in step, saves that never destroy
+// the previous file, and damaged or locked files kept aside instead of overwritten.
+#include "framework/DiskFile.h"
+#include "framework/Utf8.h"
+#include "rules/RuleFile.h"
+#include "rules/RuleSet.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<char>;
+
+std::unique_ptr<CWindowInfo> Rule(const WCHAR16* title, int delay = 100) {
+    auto rule = std::make_unique<CWindowInfo>();
+    rule->m_strTitle = title;
+    rule->m_strClass = _T("Cls");
+    rule->m_nDelayMs = delay;
+    return rule;
+}
+
+void ExpectKeysInStep(const CRuleSet& rules) {
+    ASSERT_EQ(rules.Keys().size(), static_cast<size_t>(rules.GetCount()));
+    for (int i = 0; i < rules.GetCount(); ++i) {
+        const CRuleKey expected = CRuleKey::Of(rules.GetAt(i));
+        EXPECT_EQ(std::memcmp(&rules.Keys()[static_cast<size_t>(i)], &expected, sizeof expected), 0)
+            << "rule " << i;
+    }
+}
+
+TEST(RuleSet, ChangesKeepOrderIdentityAndKeys) {
+    CRuleSet rules;
+    for (const WCHAR16* title : {_T("a"), _T("b"), _T("c"), _T("d")})
+        rules.Add(Rule(title));
+    ExpectKeysInStep(rules);
+
+    CWindowInfo& second = rules.GetAt(1);
+    second.m_hWnd = reinterpret_cast<HWND>(0x42); // what a match left on it
+    auto values = Rule(_T("B!"), -5);
+    values->m_bMatchTitle = TRUE;
+    values->m_bMatchLocation = TRUE;
+    values->m_rcWindow = {1, 2, 30, 40};
+    rules.Replace(1, *values);
+    EXPECT_EQ(&rules.GetAt(1), &second); // the same record, changed in place
+    EXPECT_EQ(second.m_strTitle, _T("B!"));
+    EXPECT_EQ(second.m_nDelayMs, -5);
+    EXPECT_EQ(second.m_hWnd, reinterpret_cast<HWND>(0x42));
+    EXPECT_EQ(rules.Keys()[1].flags & CRuleKey::kTitle, CRuleKey::kTitle);
+    ExpectKeysInStep(rules);
+
+    EXPECT_EQ(rules.Remove(0)->m_strTitle, _T("a"));
+    EXPECT_EQ(&rules.GetAt(0), &second);
+    EXPECT_EQ(rules.GetAt(2).m_strTitle, _T("d"));
+    ExpectKeysInStep(rules);
+}
+
+// On the disk through the POSIX file layer; the Windows one is tested under Wine.
+#ifndef _WIN32
+class RuleFileOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("quellix-rulefile-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    CString Path(const char* name = "Data.dat") const { return FromUtf8((dir / name).string()); }
+    Bytes Read(const fs::path& p) const {
+        std::ifstream in(p, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    void Write(const Bytes& bytes) const {
+        std::ofstream(dir / "Data.dat", std::ios::binary)
+            .write(bytes.data(), std::streamsize(bytes.size()));
+    }
+    std::vector<fs::path> Asides() const {
+        std::vector<fs::path> found;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().filename().string().starts_with("Data-unreadable-"))
+                found.push_back(entry.path());
+        return found;
+    }
+    // Saves two rules and returns the file's bytes.
+    Bytes SaveTwo() {
+        CRuleSet rules;
+        rules.Add(Rule(_T("one")));
+        rules.Add(Rule(_T("two")));
+        CRuleFile file(Path());
+        EXPECT_TRUE(file.Save(rules).saved);
+        return Read(dir / "Data.dat");
+    }
+
+    fs::path dir;
+};
+
+TEST_F(RuleFileOnDisk, SavesLoadsAndTreatsAMissingFileAsAFirstStart) {
+    CRuleSet rules;
+    CRuleFile file(Path());
+    EXPECT_EQ(file.Load(rules).status, CRuleFile::LoadStatus::Missing);
+    EXPECT_TRUE(rules.IsEmpty());
+
+    const Bytes bytes = SaveTwo();
+    EXPECT_EQ(bytes.size(), 4u + 2 * (60 + 6 + 6));
+    EXPECT_EQ(file.Load(rules).status, CRuleFile::LoadStatus::Loaded);
+    ASSERT_EQ(rules.GetCount(), 2);
+    EXPECT_EQ(rules.GetAt(1).m_strTitle, _T("two"));
+    EXPECT_FALSE(fs::exists(dir / "Data.dat.tmp"));
+}
+
+TEST_F(RuleFileOnDisk, AWriteErrorPartwayLeavesThePreviousFileByteForByte) {
+    const Bytes before = SaveTwo();
+    // The temporary file is a device that fails every write with "disk full".
+    fs::create_symlink("/dev/full", dir / "Data.dat.tmp");
+    CRuleSet rules;
+    for (int i = 0; i < 200; ++i) // more than one buffer
+        rules.Add(Rule(_T("a longer title than before")));
+    const CRuleFile::CSaveResult result = CRuleFile(Path()).Save(rules);
+    EXPECT_FALSE(result.saved);
+    EXPECT_NE(result.message.View().find(Path().View()), StringView::npos); // names Data.dat
+    EXPECT_EQ(Read(dir / "Data.dat"), before);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "Data.dat.tmp")));
+}
+
+TEST_F(RuleFileOnDisk, ATruncatedFileIsKeptAsideBeforeTheFirstSave) {
+    Bytes original = SaveTwo();
+    original.resize(original.size() - 30); // inside the second record's integers
+    Write(original);
+
+    CRuleSet rules;
+    CRuleFile file(Path());
+    const CRuleFile::CLoadResult loaded = file.Load(rules);
+    ASSERT_EQ(loaded.status, CRuleFile::LoadStatus::Incomplete);
+    EXPECT_EQ(rules.GetCount(), 1); // the records before the cut stay
+    EXPECT_TRUE(loaded.message.View().starts_with(_T("An attempt was made to read past the end")));
+    EXPECT_NE(loaded.message.View().find(file.GetAsidePath().View()), StringView::npos);
+    EXPECT_TRUE(Asides().empty()); // nothing moves before a save
+
+    const fs::path aside = ToUtf8(file.GetAsidePath().View());
+    rules.Add(Rule(_T("new")));
+    ASSERT_TRUE(file.Save(rules).saved);
+    ASSERT_EQ(Asides().size(), 1u);
+    EXPECT_EQ(Asides()[0], aside);
+    EXPECT_EQ(Read(Asides()[0]), original);
+    ASSERT_TRUE(file.Save(rules).saved); // later saves replace Data.dat as usual
+    EXPECT_EQ(Asides().size(), 1u);
+}
+
+TEST_F(RuleFileOnDisk, AFileHeldByAnotherProgramIsRetriedThenKept) {
+    const Bytes original = SaveTwo();
+    auto holder = std::make_unique<CDiskFile>();
+    ASSERT_TRUE(holder->Open(Path(), CDiskFile::modeRead | CDiskFile::shareExclusive));
+
+    CRuleSet rules;
+    CRuleFile file(Path());
+    EXPECT_EQ(file.Load(rules, 200).status, CRuleFile::LoadStatus::Incomplete);
+    EXPECT_TRUE(rules.IsEmpty());
+
+    // Released while the next start still tries: it loads.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        holder.reset();
+    });
+    CRuleFile later(Path());
+    EXPECT_EQ(later.Load(rules, 5000).status, CRuleFile::LoadStatus::Loaded);
+    release.join();
+    EXPECT_EQ(rules.GetCount(), 2);
+
+    // The first file gave up: its save keeps the original bytes aside.
+    ASSERT_TRUE(file.Save(CRuleSet()).saved);
+    ASSERT_EQ(Asides().size(), 1u);
+    EXPECT_EQ(Read(Asides()[0]), original);
+}
+
+#endif
+
+TEST(RuleFileAside, NameCarriesTheLocalTimeAndANumberWhenTaken) {
+    const CDateTime t{2026, 3, 4, 5, 6, 7};
+    EXPECT_EQ(
+        UnreadableAsideName(_T("C:\\Users\\u\\AppData\\Local\\Velmora-Quellix\\Data.dat"), t, 0),
+        _T("C:\\Users\\u\\AppData\\Local\\Velmora-Quellix\\Data-unreadable-20260304-050607.dat"));
+    EXPECT_EQ(UnreadableAsideName(_T("/tmp/x/Data.dat"), {2026, 12, 31, 23, 59, 58}, 2),
+              _T("/tmp/x/Data-unreadable-20261231-235958-2.dat"));
+}
+
+} // namespace
