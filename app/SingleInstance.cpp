@@ -16,8 +16,8 @@ bool ActivateRunningInstance(const wchar_t* appTitle) {
     HWND other = ::FindWindowW(nullptr, appTitle);
     if (other == nullptr || !::IsWindow(other))
         return false;
-    ::ShowWindow(other, SW_RESTORE);
-    ::SetActiveWindow(other);
+    // Asynchronous: a first instance that has stopped answering must not hang this start.
+    ::ShowWindowAsync(other, SW_RESTORE);
     ::SetForegroundWindow(other);
     return true;
 }

@@ -12,6 +12,11 @@ CString Format(const WCHAR16* format, long long value) {
 
 } // namespace
 
+int StoredColumnWidth(UINT stored, int defaultWidth) {
+    constexpr UINT kMaxColumnWidth = 4096;
+    return stored <= kMaxColumnWidth ? static_cast<int>(stored) : defaultWidth;
+}
+
 CString ColumnWidthValueName(int column, int listNumber) {
     CString name;
     name.Format(Settings::kColumnWidthFormat, column, listNumber);

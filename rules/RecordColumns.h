@@ -33,6 +33,8 @@ inline constexpr CListColumn kDelayColumn = {_T("Delay"), 75, kColumnAlignLeft};
 
 // The registry value name of a column's width; lists are numbered from 1.
 CString ColumnWidthValueName(int column, int listNumber);
+// A stored width, or `defaultWidth` when the stored one cannot be right (outside 0..4096).
+int StoredColumnWidth(UINT stored, int defaultWidth);
 
 // Column 0: the row number, counted from 1.
 CString RowNumberText(int row);

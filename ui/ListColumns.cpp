@@ -13,8 +13,9 @@ void CQuellixDlg::SetupListColumns(CListCtrl& list, int listNumber, int columnCo
         const CListColumn& column =
             i < kRecordColumnCount ? kRecordColumns[static_cast<size_t>(i)] : kDelayColumn;
         m_strColumnKey = ColumnWidthValueName(i, listNumber);
-        const int width = static_cast<int>(
-            AfxGetApp()->GetProfileIntW(Settings::kSection, m_strColumnKey, column.defaultWidth));
+        const int width = StoredColumnWidth(
+            AfxGetApp()->GetProfileIntW(Settings::kSection, m_strColumnKey, column.defaultWidth),
+            column.defaultWidth);
         list.InsertColumn(i, column.caption, column.format, width);
     }
 }

@@ -29,8 +29,12 @@ NOTIFYICONDATAW TrayRecord(HWND hwnd) {
 }
 
 // Pops up sub-menu 0 of a menu at a screen point; the choice comes back as WM_COMMAND.
+// A menu closes on a click elsewhere only while its owner is the foreground window, and the
+// posted message makes the owner's thread notice that the menu has gone.
 void TrackMenu(const CMenu& menu, POINT pt, HWND owner) {
+    ::SetForegroundWindow(owner);
     ::TrackPopupMenu(menu.GetSubMenu(0), 0, pt.x, pt.y, 0, owner, nullptr);
+    ::PostMessageW(owner, WM_NULL, 0, 0);
 }
 
 POINT CursorPos() {

@@ -24,6 +24,9 @@ TEST(WindowListColumns, WidthValueNamesCountColumnsFromZeroAndListsFromOne) {
     EXPECT_EQ(ColumnWidthValueName(0, 1), _T("Column 0 Of 1"));
     EXPECT_EQ(ColumnWidthValueName(8, 1), _T("Column 8 Of 1"));
     EXPECT_EQ(ColumnWidthValueName(9, 2), _T("Column 9 Of 2"));
+    EXPECT_EQ(StoredColumnWidth(4096, 50), 4096);
+    EXPECT_EQ(StoredColumnWidth(static_cast<UINT>(-5), 50), 50);
+    EXPECT_EQ(StoredColumnWidth(999999, 75), 75);
 }
 
 TEST(WindowListCells, SignedDecimalsAndBareLowerCaseHex) {

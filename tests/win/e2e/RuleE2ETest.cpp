@@ -1,5 +1,5 @@
-// Rules made and changed through the real Quellix.exe: what reaches Data.dat at exit and
-// what comes back at the next start.
+// Rules made and changed through the real Quellix.exe: what reaches Data.dat, at once and at
+// exit, and what comes back at the next start.
 #include "support/Driver.h"
 
 #include <gtest/gtest.h>
@@ -82,11 +82,13 @@ TEST_F(RulesEndToEnd, RuleAddedFromAListedWindowIsSavedAndComesBack) {
     ::GetWindowRect(target, &rc);
     const DWORD style = static_cast<DWORD>(::GetWindowLongW(target, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(::GetWindowLongW(target, GWL_EXSTYLE));
-    ASSERT_TRUE(app.Exit());
     FileImage expected;
     expected.Int(1);
     expected.Record(rc, style, exStyle, {1, 1, 1, 0, 1, 1}, 1500, L"Rule End To End Target",
                     L"QuellixRuleTarget");
+    // On the disk at once: a process that never reaches Exit loses nothing.
+    EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(DataFilePath()) == expected.bytes; }));
+    app.GetProcess().Kill();
     EXPECT_EQ(ReadFileBytes(DataFilePath()), expected.bytes);
 
     QuellixProcess again;
@@ -130,12 +132,13 @@ TEST_F(RulesEndToEnd, RulesEditedAndDeletedInTheUiAreSavedAtExit) {
     ASSERT_TRUE(WaitFor([&] { return rules.Cell(0, 9) == L"2000"; }));
     EXPECT_EQ(rules.Row(0), (std::vector<std::wstring>{L"1", L"", L"XY", L"10", L"20", L"100",
                                                        L"200", L"16cf0000", L"100", L"2000"}));
-    ASSERT_TRUE(app.Exit());
 
     FileImage expected;
     expected.Int(2);
     expected.Record({10, 20, 110, 220}, 0x16CF0000, 0x100, {0, 1, 1, 1, 1, 1}, 2000, L"abc", L"XY");
     expected.Record({-1280, 5, -1000, 105}, 0x94C80000, 0, {0, 1, 0, 1, 0, 0}, -1, L"", L"Last");
+    EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(DataFilePath()) == expected.bytes; }));
+    ASSERT_TRUE(app.Exit());
     EXPECT_EQ(ReadFileBytes(DataFilePath()), expected.bytes);
 
     QuellixProcess again;
