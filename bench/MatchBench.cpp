@@ -63,6 +63,35 @@ void BM_ScanLikeRules(benchmark::State& state) {
     Scan(state, true);
 }
 
+// The program's own path: the rule set's compact keys, texts compared only when their hashes
+// agree. Rule 0 is like the window in every criterion, so each scan also runs one full match.
+void ScanSet(benchmark::State& state, bool likeTheWindow) {
+    const int count = static_cast<int>(state.range(0));
+    CRuleSet set;
+    for (auto& rule : MakeRules(count, likeTheWindow))
+        set.Add(std::move(rule));
+    const CString title = Text("Untitled - Some Editor ", 0);
+    const CString cls = Text("EditorMainWindowClass", count - 1);
+    CWindowSnapshot window{title.View(), cls.View(), {300, 200, 1100, 800}, 0x16CF0000, 0x100};
+    for (auto _ : state) {
+        int matches = 0;
+        ScanRules(set, window, [&](int) { ++matches; });
+        benchmark::DoNotOptimize(matches);
+    }
+    state.counters["per_rule"] = benchmark::Counter(static_cast<double>(count),
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+}
+
+void BM_ScanRuleSetUnlike(benchmark::State& state) {
+    ScanSet(state, false);
+}
+void BM_ScanRuleSetLike(benchmark::State& state) {
+    ScanSet(state, true);
+}
+
+BENCHMARK(BM_ScanRuleSetUnlike)->Arg(1)->Arg(1000)->Arg(100000);
+BENCHMARK(BM_ScanRuleSetLike)->Arg(1)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_ScanUnlikeRules)->Arg(1)->Arg(1000)->Arg(100000);
 BENCHMARK(BM_ScanLikeRules)->Arg(1)->Arg(1000)->Arg(100000);
 

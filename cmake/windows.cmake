@@ -40,9 +40,9 @@ add_library(quellix_app STATIC
   ui/WindowList.cpp
   ui/TrayIcon.cpp
   rules/RuleEditorDlg.cpp
-  rules/RuleList.cpp
+  ui/RuleList.cpp
+  ui/RuleListFile.cpp
   rules/DataFilePath.cpp
-  rules/RuleFileDlg.cpp
   engine/Watcher.cpp
 )
 target_link_libraries(quellix_app PUBLIC quellix_framework)

@@ -1,17 +1,5 @@
 #include "Match.h"
 
-#include <cstring>
-
-namespace {
-
-// Equal unit by unit. memcmp, because the generic character traits of 16-bit units compare
-// one unit at a time.
-bool SameText(StringView a, StringView b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(WCHAR16)) == 0;
-}
-
-} // namespace
-
 bool MatchesRule(const CWindowInfo& rule, const CWindowSnapshot& window) {
     // Cheap integer tests first: most rules fail on the style.
     if (rule.m_bMatchStyle && rule.m_dwStyle != window.dwStyle)

@@ -1,21 +1,19 @@
-// The foreground watcher: every foreground window of another program is reported and
-// compared with the rules; a matching rule closes it at once or after its delay.
+// The foreground watcher: every foreground window of another program is compared with the
+// rules and then reported; a matching rule closes it at once or after its delay.
 //
 // A pending close belongs to its rule record, not to a row: the record carries its own timer
 // id, and the timer procedure looks the record up by that id when it fires. Deleting a rule
-// stops its timer, and a timer whose rule is gone finds no record and posts nothing, so rows
+// stops its timer, and a timer whose rule is gone finds no record and posts nothing, so rules
 // moving up never inherit another rule's close.
-#include "ui/QuellixDlg.h"
+#include "Watcher.h"
 
-#include "engine/Match.h"
 #include "engine/Report.h"
 #include "framework/App.h"
-#include "rules/WindowInfo.h"
+#include "framework/Exception.h"
 
 #include <oleauto.h>
 
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -24,46 +22,42 @@ struct BstrFree {
 };
 using CBstr = std::unique_ptr<OLECHAR, BstrFree>;
 
-// Reused for every event, so that reading a caption allocates only when a longer one comes.
-std::vector<WCHAR> g_captionBuffer(256);
-
-// Timer ids are never reused, so a late timer can never be taken for a newer rule's.
-UINT_PTR g_nLastTimerId = 0;
+// The one installed watcher; the system's callbacks carry no context.
+CWatcher* g_pWatcher = nullptr;
 
 // The whole caption. GetWindowTextW reads another program's stored text without sending it a
-// message, so a hung window cannot stall us here.
-StringView ReadCaption(HWND hwnd) {
+// message, so a hung window cannot stall us here. The buffer grows only for a longer caption.
+StringView ReadCaption(HWND hwnd, std::vector<WCHAR>& buffer) {
     for (;;) {
-        g_captionBuffer[0] = 0;
-        int n = ::GetWindowTextW(hwnd, g_captionBuffer.data(),
-                                 static_cast<int>(g_captionBuffer.size()));
+        buffer[0] = 0;
+        int n = ::GetWindowTextW(hwnd, buffer.data(), static_cast<int>(buffer.size()));
         if (n < 0)
             n = 0;
-        if (static_cast<size_t>(n) + 1 < g_captionBuffer.size())
-            return StringView(g_captionBuffer.data(), static_cast<size_t>(n));
-        g_captionBuffer.resize(g_captionBuffer.size() * 2);
+        if (static_cast<size_t>(n) + 1 < buffer.size())
+            return StringView(buffer.data(), static_cast<size_t>(n));
+        buffer.resize(buffer.size() * 2);
     }
 }
 
-// The local time to the whole second, as the user's locale writes a date with its time.
-CString LocalTimeText() {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    now.wMilliseconds = 0;
+// A local time to the whole second, as the user's locale writes a date with its time.
+CString LocalTimeText(SYSTEMTIME time) {
+    time.wMilliseconds = 0;
     DATE date = 0;
     BSTR raw = nullptr;
-    if (!::SystemTimeToVariantTime(&now, &date) ||
+    if (!::SystemTimeToVariantTime(&time, &date) ||
         FAILED(::VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &raw)) || raw == nullptr)
         return CString(kInvalidDateTime);
     CBstr text(raw);
     return CString(text.get(), static_cast<int>(::SysStringLen(text.get())));
 }
 
-void CALLBACK AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+} // namespace
+
+void CALLBACK CWatcher::AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(hwnd, id);
-    if (g_pMainDlg == nullptr)
+    if (g_pWatcher == nullptr)
         return;
-    const CRuleSet& rules = g_pMainDlg->Rules();
+    const CRuleSet& rules = g_pWatcher->m_rules;
     for (int i = 0; i < rules.GetCount(); ++i) {
         if (rules.GetAt(i).m_nTimerId == id) {
             ::PostMessageW(rules.GetAt(i).m_hWnd, WM_CLOSE, 0, 0);
@@ -72,11 +66,11 @@ void CALLBACK AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
     }
 }
 
-void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject, LONG, DWORD,
-                               DWORD) {
+void CALLBACK CWatcher::WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject, LONG,
+                                         DWORD, DWORD) {
     if (event != EVENT_SYSTEM_FOREGROUND || idObject != OBJID_WINDOW)
         return;
-    if (hwnd == nullptr || g_pMainDlg == nullptr)
+    if (hwnd == nullptr || g_pWatcher == nullptr)
         return;
     // The hook skips our own process, but Wine still delivers events raised for our windows;
     // our own dialogs must never be reported or closed.
@@ -84,7 +78,7 @@ void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObj
     if (::GetWindowThreadProcessId(hwnd, &pid) != 0 && pid == ::GetCurrentProcessId())
         return;
     try {
-        g_pMainDlg->CheckWindowAgainstRules(hwnd);
+        g_pWatcher->CheckWindowAgainstRules(hwnd);
     } catch (const CException& e) {
         e.ReportError(MB_OK);
     } catch (...) {
@@ -92,56 +86,67 @@ void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObj
     }
 }
 
-} // namespace
-
-void CQuellixDlg::InstallWinEventHook() {
+void CWatcher::Install(HWND owner) {
+    m_hOwner = owner;
+    g_pWatcher = this;
     // Out of context: the callback runs on this thread while it pumps messages.
     m_hWinEventHook.Reset(::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
                                             nullptr, WinEventCallback, 0, 0,
                                             WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS));
 }
 
-void CQuellixDlg::RemoveWinEventHook() {
+void CWatcher::Remove() {
     m_hWinEventHook.Reset();
     // Closes not yet done are dropped now, even if shutting down pumps messages before the
     // window and its timers are gone.
     for (int i = 0; i < m_rules.GetCount(); ++i)
         CancelPendingClose(m_rules.GetAt(i));
+    if (g_pWatcher == this)
+        g_pWatcher = nullptr;
 }
 
-void CQuellixDlg::CancelPendingClose(CWindowInfo& rule) {
-    if (rule.m_nTimerId != 0 && m_hWnd != nullptr)
-        ::KillTimer(m_hWnd, rule.m_nTimerId);
+void CWatcher::CancelPendingClose(CWindowInfo& rule) {
+    if (rule.m_nTimerId != 0 && m_hOwner != nullptr)
+        ::KillTimer(m_hOwner, rule.m_nTimerId);
 }
 
-void CQuellixDlg::CheckWindowAgainstRules(HWND hwnd) {
+void CWatcher::CheckWindowAgainstRules(HWND hwnd) {
+    ::GetLocalTime(&m_time);
     WCHAR className[512] = {};
     ::GetClassNameW(hwnd, className, 512);
+    m_class.assign(className);
 
-    CWindowSnapshot window;
-    window.strClass = StringView(className);
-    window.strTitle = ReadCaption(hwnd);
-    window.rcWindow = RECT{0, 0, 0, 0};
-    ::GetWindowRect(hwnd, &window.rcWindow);
-    window.dwStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
-    window.dwExStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
-
-    m_editStatus.SetWindowText(FormatForegroundReport(LocalTimeText().View(), window));
+    m_window.strClass = StringView(m_class);
+    m_window.strTitle = ReadCaption(hwnd, m_caption);
+    m_window.rcWindow = RECT{0, 0, 0, 0};
+    ::GetWindowRect(hwnd, &m_window.rcWindow);
+    m_window.dwStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
+    m_window.dwExStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
 
     // Each matching rule acts by itself; a match does not end the scan.
-    for (int i = 0; i < m_rules.GetCount(); ++i) {
-        CWindowInfo* rule = &m_rules.GetAt(i);
-        if (!MatchesRule(*rule, window))
-            continue;
-        rule->m_hWnd = hwnd;
-        if (rule->m_nDelayMs > 0) {
-            if (rule->m_nTimerId == 0)
-                rule->m_nTimerId = ++g_nLastTimerId;
+    ScanRules(m_rules, m_window, [&](int i) {
+        CWindowInfo& rule = m_rules.GetAt(i);
+        rule.m_hWnd = hwnd;
+        if (rule.m_nDelayMs > 0) {
+            if (rule.m_nTimerId == 0)
+                rule.m_nTimerId = ++m_nLastTimerId;
             // Setting a running id again restarts it with the full delay.
-            ::SetTimer(m_hWnd, rule->m_nTimerId, static_cast<UINT>(rule->m_nDelayMs),
+            ::SetTimer(m_hOwner, rule.m_nTimerId, static_cast<UINT>(rule.m_nDelayMs),
                        AutoCloseTimerProc);
         } else {
             ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
         }
-    }
+    });
+
+    // The report waits for the next turn of the message loop: a burst of events writes the
+    // status line once, with the last window.
+    if (!m_bReportPosted)
+        m_bReportPosted = ::PostMessageW(m_hOwner, kReportMessage, 0, 0) != FALSE;
+}
+
+void CWatcher::OnReportMessage() {
+    if (!m_bReportPosted)
+        return;
+    m_bReportPosted = false;
+    m_report.ShowForegroundReport(FormatForegroundReport(LocalTimeText(m_time).View(), m_window));
 }

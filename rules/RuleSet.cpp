@@ -25,9 +25,13 @@ CRuleKey CRuleKey::Of(const CWindowInfo& rule) {
 }
 
 int CRuleSet::Add(std::unique_ptr<CWindowInfo> rule) {
-    m_keys.reserve(m_keys.size() + 1);
     m_keys.push_back(CRuleKey::Of(*rule));
-    m_rules.push_back(std::move(rule));
+    try {
+        m_rules.push_back(std::move(rule));
+    } catch (...) {
+        m_keys.pop_back(); // the keys stay in step with the rules
+        throw;
+    }
     return GetCount() - 1;
 }
 

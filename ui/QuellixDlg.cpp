@@ -60,6 +60,7 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Notify<&CQuellixDlg::OnGetRuleCell>(LVN_GETDISPINFOW, IDC_LIST_RULES),
         M::Raw<&CQuellixDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
         M::Raw<&CQuellixDlg::OnEndSession>(WM_ENDSESSION),
+        M::Raw<&CQuellixDlg::OnWatcherReport>(CWatcher::kReportMessage),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
            CDialog::OnWndMsg(msg, wp, lp, result);
@@ -117,7 +118,7 @@ BOOL CQuellixDlg::OnInitDialog() {
 
     RestorePlacement();
     SerializeRuleFile(FALSE);
-    InstallWinEventHook();
+    m_watcher.Install(m_hWnd);
     AddTrayIcon();
     return TRUE;
 }
@@ -157,7 +158,7 @@ void CQuellixDlg::SaveState(bool report) {
 }
 
 void CQuellixDlg::OnDestroy() {
-    RemoveWinEventHook();
+    m_watcher.Remove();
     SaveState(true);
     ClearRecordList(m_listWindows);
     ReleaseWindowIcons();
@@ -166,6 +167,15 @@ void CQuellixDlg::OnDestroy() {
     m_rules.Clear();
     RemoveTrayIcon();
     CDialog::OnDestroy();
+}
+
+void CQuellixDlg::ShowForegroundReport(const CString& report) {
+    m_editStatus.SetWindowText(report);
+}
+
+LRESULT CQuellixDlg::OnWatcherReport(WPARAM, LPARAM) {
+    m_watcher.OnReportMessage();
+    return 0;
 }
 
 LRESULT CQuellixDlg::OnQueryEndSession(WPARAM, LPARAM) {

@@ -1,9 +1,11 @@
 // CQuellixDlg: the main dialog. Its members are implemented in the files of the subsystem
-// they serve: ui/ (dialog, window list, tray), rules/ (rule list, rule file), engine/.
+// they serve: the dialog, the window list, the tray, the rule list and its file. It hosts the
+// rule set and the engine's watcher, which knows it only as the receiver of its reports.
 #pragma once
 
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "engine/Watcher.h"
 #include "framework/Handle.h"
 #include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
@@ -13,7 +15,7 @@
 class CWindowInfo;
 struct CIntSetting;
 
-class CQuellixDlg : public CDialog {
+class CQuellixDlg : public CDialog, private IForegroundReport {
 public:
     explicit CQuellixDlg(CWnd* parent = nullptr);
     ~CQuellixDlg() override;
@@ -33,7 +35,7 @@ public:
     void AddTrayIcon();
     void ShowMainDialog();
 
-    // Rule list (rules/RuleList.cpp): shows m_rules.
+    // Rule list (ui/RuleList.cpp): shows m_rules.
     void SetupRuleListColumns();
     // Adds the rule to the rule set and shows it; saving is the caller's.
     void AppendRuleRow(std::unique_ptr<CWindowInfo> record);
@@ -45,15 +47,10 @@ public:
     CWindowInfo* GetRule(int row);
     const CRuleSet& Rules() const { return m_rules; }
 
-    // Rule file (rules/RuleFileDlg.cpp)
+    // Rule file (ui/RuleListFile.cpp)
     void SerializeRuleFile(BOOL save);
     // Saves the rule set to Data.dat; a failure is shown when `report` is set.
     bool SaveRules(bool report);
-
-    // Foreground watcher and delayed closing (engine/Watcher.cpp)
-    void CheckWindowAgainstRules(HWND hwnd);
-    // Drops the pending close of a rule that is being deleted.
-    void CancelPendingClose(CWindowInfo& rule);
 
     CListCtrl& WindowList() { return m_listWindows; }
     CListCtrl& RuleList() { return m_listRules; }
@@ -113,7 +110,7 @@ protected:
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     void RemoveTrayIcon();
 
-    // Rule commands (rules/RuleList.cpp)
+    // Rule commands (ui/RuleList.cpp)
     void OnAutoCloseSelectedWindow();
     void OnBnClickedAutoCloseSelected();
     void OnBnClickedEdit();
@@ -123,11 +120,10 @@ protected:
     void OnGetRuleCell(NMHDR* nmhdr, LRESULT* result);
     void ShowRuleCount();
 
-    // Foreground watcher (engine/Watcher.cpp)
-    void InstallWinEventHook();
-    void RemoveWinEventHook();
+    // Foreground watcher (ui/QuellixDlg.cpp): the status line shows its reports.
+    void ShowForegroundReport(const CString& report) override;
+    LRESULT OnWatcherReport(WPARAM wParam, LPARAM lParam);
 
-    CWinEventHook m_hWinEventHook;
     CMenu m_menuTray;
     CMenu m_menuHelp;
     CString m_strColumnKey;
@@ -147,6 +143,7 @@ protected:
     BOOL m_bRememberLayout = 0;
     CRuleSet m_rules;
     CRuleFile m_ruleFile{CString()};
+    CWatcher m_watcher{m_rules, *this};
 };
 
 // The one main dialog; callbacks without context reach it through this pointer.

@@ -1,5 +1,5 @@
 // The main dialog's rule file: loaded at start, saved after every change and at the end.
-#include "ui/QuellixDlg.h"
+#include "QuellixDlg.h"
 
 #include "framework/App.h"
 #include "framework/Archive.h"

@@ -1,6 +1,6 @@
 // The rule list and its add, edit and delete commands. The list view shows the rule set: it
 // holds no rows of its own (owner data) and asks for each cell it draws.
-#include "ui/QuellixDlg.h"
+#include "QuellixDlg.h"
 
 #include "app/SettingsStore.h"
 #include "res/resource.h"
@@ -113,7 +113,7 @@ void CQuellixDlg::OnBnClickedDeleteRecord() {
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
-    CancelPendingClose(*GetRule(row));
+    m_watcher.CancelPendingClose(*GetRule(row));
     m_rules.Remove(row);
     // Moves the selection and focus of the rows below up with them.
     m_listRules.DeleteItem(row);

@@ -1,0 +1,61 @@
+// CWatcher: every foreground window of another program is compared with the rules; a matching
+// rule closes it at once or after its delay, and the window is reported to the host.
+#pragma once
+
+#include "engine/Match.h"
+#include "framework/Handle.h"
+#include "rules/RuleSet.h"
+
+#include <string>
+
+// What the watcher tells the program that hosts it.
+class IForegroundReport {
+public:
+    // The report of the latest foreground window: at most once per turn of the message loop,
+    // always after the closes of its event were posted.
+    virtual void ShowForegroundReport(const CString& report) = 0;
+
+protected:
+    ~IForegroundReport() = default;
+};
+
+class CWatcher {
+public:
+    // Posted to the owner when a report is waiting; the owner calls OnReportMessage.
+    static constexpr UINT kReportMessage = WM_APP + 0x51;
+
+    CWatcher(CRuleSet& rules, IForegroundReport& report) : m_rules(rules), m_report(report) {}
+    ~CWatcher() { Remove(); }
+    CWatcher(const CWatcher&) = delete;
+    CWatcher& operator=(const CWatcher&) = delete;
+
+    // Watches from now on; pending closes are timers on `owner`, which also receives
+    // kReportMessage. Without a hook (the system refused it) nothing is watched, silently.
+    void Install(HWND owner);
+    // Stops watching and drops every close not yet done.
+    void Remove();
+    // One foreground event: the window is compared with every rule, then reported.
+    void CheckWindowAgainstRules(HWND hwnd);
+    // Drops the pending close of a rule that is being deleted.
+    void CancelPendingClose(CWindowInfo& rule);
+    void OnReportMessage();
+
+private:
+    static void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject,
+                                          LONG, DWORD, DWORD);
+    static void CALLBACK AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
+
+    CRuleSet& m_rules;
+    IForegroundReport& m_report;
+    HWND m_hOwner = nullptr;
+    CWinEventHook m_hWinEventHook;
+    // Timer ids are never reused, so a late timer can never be taken for a newer rule's.
+    UINT_PTR m_nLastTimerId = 0;
+
+    // The latest event, kept until it is reported. The buffers are reused from event to event.
+    std::vector<WCHAR> m_caption = std::vector<WCHAR>(256);
+    std::basic_string<WCHAR> m_class;
+    CWindowSnapshot m_window;
+    SYSTEMTIME m_time{};
+    bool m_bReportPosted = false;
+};
