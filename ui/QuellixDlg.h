@@ -52,6 +52,7 @@ public:
     // Saves the rule set to Data.dat; a failure is shown when `report` is set.
     bool SaveRules(bool report);
 
+    CWatcher& Watcher() { return m_watcher; }
     CListCtrl& WindowList() { return m_listWindows; }
     CListCtrl& RuleList() { return m_listRules; }
 

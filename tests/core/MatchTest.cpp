@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -157,6 +158,43 @@ TEST(Match, EveryStyleBitCounts) {
         e.exStyle ^= DWORD{1} << bit;
         EXPECT_FALSE(MatchesRule(byExStyle, e.Snapshot())) << "ex style bit " << bit;
         EXPECT_TRUE(MatchesRule(byStyle, e.Snapshot()));
+    }
+}
+
+// The rule set's scan gives exactly the rules that the plain matcher accepts, whatever subset
+// of criteria each rule sets and whichever property a window changes.
+TEST(Match, ScanOfTheRuleSetAgreesWithTheMatcher) {
+    const TestWindow recorded;
+    const TestWindow windows[] = {
+        recorded,
+        {_T("abd"), _T("XY"), recorded.rc, recorded.style, recorded.exStyle}, // same length
+        {_T("ab"), _T("XY"), recorded.rc, recorded.style, recorded.exStyle},
+        {_T("abc"), _T("XYZ"), recorded.rc, recorded.style, recorded.exStyle},
+        {_T("abc"), _T("XY"), {11, 20, 111, 220}, recorded.style, recorded.exStyle},
+        {_T("abc"), _T("XY"), {10, 20, 110, 221}, recorded.style, recorded.exStyle},
+        {_T("abc"), _T("XY"), recorded.rc, 0x16CF0001, recorded.exStyle},
+        {_T("abc"), _T("XY"), recorded.rc, recorded.style, 0},
+        {_T(""), _T(""), {0, 0, 0, 0}, 0, 0},
+    };
+    CRuleSet rules;
+    for (int flags = 0; flags < 64; ++flags) {
+        auto rule = std::make_unique<CWindowInfo>();
+        Record(*rule, recorded);
+        rule->m_bMatchTitle = flags & 1;
+        rule->m_bMatchClass = (flags >> 1) & 1;
+        rule->m_bMatchLocation = (flags >> 2) & 1;
+        rule->m_bMatchDimensions = (flags >> 3) & 1;
+        rule->m_bMatchStyle = (flags >> 4) & 1;
+        rule->m_bMatchExStyle = (flags >> 5) & 1;
+        rules.Add(std::move(rule));
+    }
+    for (const TestWindow& w : windows) {
+        std::vector<int> scanned, expected;
+        ScanRules(rules, w.Snapshot(), [&](int i) { scanned.push_back(i); });
+        for (int i = 0; i < rules.GetCount(); ++i)
+            if (MatchesRule(rules.GetAt(i), w.Snapshot()))
+                expected.push_back(i);
+        EXPECT_EQ(scanned, expected);
     }
 }
 

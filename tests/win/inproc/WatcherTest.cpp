@@ -182,6 +182,31 @@ TEST_F(Watcher, StatusLineReportsEachForeignForegroundWindowWithoutRules) {
     EXPECT_TRUE(targets.Closes().empty());
 }
 
+LRESULT CALLBACK CountTextWrites(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                 DWORD_PTR writes) {
+    if (msg == WM_SETTEXT)
+        ++*reinterpret_cast<int*>(writes);
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+TEST_F(Watcher, ABurstOfEventsWritesTheStatusLineOnceWithTheLastWindowAfterTheCloses) {
+    ASSERT_TRUE(targets.Start(TwoWindows()));
+    AddRule(A, Class, 0);
+    ::SetDlgItemTextW(dlg->m_hWnd, IDC_STATUS, L"before");
+    int writes = 0;
+    HWND status = ::GetDlgItem(dlg->m_hWnd, IDC_STATUS);
+    ::SetWindowSubclass(status, CountTextWrites, 1, reinterpret_cast<DWORD_PTR>(&writes));
+    // Two events within one turn of the message loop.
+    dlg->Watcher().CheckWindowAgainstRules(targets.Window(A));
+    dlg->Watcher().CheckWindowAgainstRules(targets.Window(B));
+    EXPECT_EQ(Status(), L"before");
+    EXPECT_TRUE(targets.WaitCloses(1, 5000, static_cast<int>(A)));
+    ExpectReport(Status(), targets.Window(B), L"Beta", L"QxBeta");
+    PumpUntil(NowMs() + 200);
+    EXPECT_EQ(writes, 1);
+    ::RemoveWindowSubclass(status, CountTextWrites, 1);
+}
+
 TEST_F(Watcher, EachCriterionMatchesOnlyItsOwnProperty) {
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
     ASSERT_TRUE(targets.Start({
