@@ -44,6 +44,11 @@ void Append(CString& text, const WCHAR16* format, const CString& a, const CStrin
     text += line;
 }
 
+CString FileName(const CString& path) {
+    const size_t slash = path.View().find_last_of(_T("\\/"));
+    return CString(slash == StringView::npos ? path.View() : path.View().substr(slash + 1));
+}
+
 } // namespace
 
 CDateTime CDateTime::Now() {
@@ -114,8 +119,8 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
     }
     Append(result.message,
            _T("\n\nThe rule file %s was not read completely, so it is kept unchanged. "
-              "Before the rules are saved again, it is renamed to %s."),
-           m_strPath, m_strAside);
+              "Before the rules are saved again, it is renamed to %s in the same folder."),
+           m_strPath, FileName(m_strAside));
     return result;
 }
 
@@ -148,7 +153,7 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
             Append(result.message,
                    _T("\n\nThe rules were not saved: %s could not be renamed to %s, and it is kept "
                       "unchanged."),
-                   m_strPath, aside);
+                   m_strPath, FileName(aside));
             return result;
         }
         m_strAside = aside;
