@@ -1,0 +1,41 @@
+// Test helper for scripts: waits until a visible top-level window with this caption exists,
+// then prints its rectangle on the screen, or that of its control CONTROL_ID, as
+// "left top right bottom".
+//
+//   WaitWindow.exe CAPTION [CONTROL_ID] [--timeout MS]
+//
+// Exit code 0 when it was found, 1 when the time (default 20000 ms) ran out.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fputs("usage: WaitWindow.exe CAPTION [CONTROL_ID] [--timeout MS]\n", stderr);
+        return 2;
+    }
+    int control = 0;
+    DWORD timeoutMs = 20000;
+    for (int i = 2; i < argc; ++i) {
+        if (std::wstring(argv[i]) == L"--timeout" && i + 1 < argc)
+            timeoutMs = static_cast<DWORD>(_wtoi(argv[++i]));
+        else
+            control = _wtoi(argv[i]);
+    }
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        HWND window = ::FindWindowW(nullptr, argv[1]);
+        HWND target = window != nullptr && control != 0 ? ::GetDlgItem(window, control) : window;
+        if (target != nullptr && ::IsWindowVisible(window)) {
+            RECT rc{};
+            ::GetWindowRect(target, &rc);
+            std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+            return 0;
+        }
+        if (::GetTickCount() - start >= timeoutMs)
+            return 1;
+        ::Sleep(50); // nothing to wait on: another program's window may appear at any time
+    }
+}
