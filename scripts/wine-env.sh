@@ -38,9 +38,10 @@ quellix_start_xvfb() {
 # the prefix does not find by itself: without Marlett the caption buttons show as letters, and
 # without Tahoma (MS Shell Dlg) the dialogs use a wider font than they were laid out for.
 # Bump the marker's name when the set-up changes, so that existing prefixes take it up.
+quellix_prefix_ready() { [ -f "$1/.quellix-ready-2" ]; }
 quellix_init_prefix() {
   local prefix=$1
-  [ -f "$prefix/.quellix-ready-2" ] && return 0
+  quellix_prefix_ready "$prefix" && return 0
   mkdir -p "$prefix"
   WINEPREFIX=$prefix "$QUELLIX_WINE" wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX=$prefix "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
