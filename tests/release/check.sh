@@ -176,5 +176,5 @@ msiexec /x "$(win "$newer")"
 check "uninstall removes the sign-in entry and the program" \
   same "$(reg_value "$run_key" Quellix)$(removed || echo " and not the program")" ""
 
-echo "release checks: $passed passed, $failed failed"
+echo "release: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
