@@ -55,13 +55,18 @@ build() {
 user_readme() {
   local signing text
   if [ -n "$signed" ]; then
-    signing="Quellix.exe and the installer are signed by Velmora. Quellix.exe asks Windows for UI
-access, so that it can also close windows of programs that run as administrator; Windows then
-starts it only from a protected folder such as Program Files: install it with the .msi."
+    signing="Quellix.exe and the installer are signed by Velmora."
   else
     signing="This copy is not signed: Windows may warn about an unknown publisher before its first
-start. It does not ask for UI access, so it starts from any folder, but it cannot close
-windows of programs that run as administrator."
+start."
+  fi
+  if [ "$uiaccess" = ON ]; then
+    signing+=" Quellix.exe asks Windows for UI access, so that it can also close windows
+of programs that run as administrator; Windows then starts it only from a protected folder
+such as Program Files: install it with the .msi."
+  else
+    signing+=" It does not ask Windows for UI access, so it starts from any folder, but
+it cannot close windows of programs that run as administrator."
   fi
   text=$(<packaging/README.txt)
   text=${text//@VERSION@/$version}
@@ -74,7 +79,8 @@ for arch in "${arches[@]}"; do
   stage=build/release/$arch
   rm -rf "$stage" && mkdir -p "$stage"
   files=()
-  for exe in $(build "$preset"); do
+  exes=$(build "$preset")
+  for exe in $exes; do
     cp "$exe" "$stage/"
     files+=("$(basename "$exe")")
   done

@@ -62,7 +62,7 @@ for arch in x86 x64; do
   done
   check "$arch: Quellix.exe carries version $version" \
     sh -c "strings -a -el '$work/$arch/Quellix.exe' | grep -qx '$version'"
-  if [ -z "${QUELLIX_SIGN_PKCS12:-}${QUELLIX_SIGN_CERT:-}" ]; then
+  if [ -z "${QUELLIX_SIGN_PKCS12:-}${QUELLIX_SIGN_CERT:-}${QUELLIX_UIACCESS:-}" ]; then
     check "$arch: unsigned Quellix.exe asks for no UI access" \
       grep -qa 'uiAccess="false"' "$work/$arch/Quellix.exe"
   fi
