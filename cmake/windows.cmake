@@ -56,9 +56,10 @@ target_link_libraries(quellix_app PUBLIC quellix_framework)
 # Resources without the manifest, for test programs that show the dialogs in-process.
 configure_file(res/QuellixVersion.h.in ${CMAKE_BINARY_DIR}/generated/QuellixVersion.h @ONLY)
 set(QUELLIX_RC ${CMAKE_SOURCE_DIR}/res/Quellix.rc)
-set_source_files_properties(${QUELLIX_RC} PROPERTIES
-  INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}/generated
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Quellix.ico;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_BINARY_DIR}/generated/QuellixVersion.h")
+set_source_files_properties(${QUELLIX_RC} PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/res/Quellix.ico;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_BINARY_DIR}/generated/QuellixVersion.h")
+# Every program with these resources links the application code.
+target_include_directories(quellix_app PUBLIC ${CMAKE_BINARY_DIR}/generated)
 set_source_files_properties(${CMAKE_BINARY_DIR}/Manifest.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_BINARY_DIR}/Quellix.manifest")
 
