@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -31,13 +33,14 @@ std::wstring ClassOf(HWND hwnd) {
 
 // Size the control's text needs in the control's font, laid out within `width` pixels.
 SIZE TextExtent(HWND control, int width, UINT flags) {
-    HDC dc = ::GetDC(control);
-    HGDIOBJ old =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    struct ControlDC {
+        HWND hwnd;
+        HDC dc;
+        ~ControlDC() { ::ReleaseDC(hwnd, dc); }
+    } owner{control, ::GetDC(control)};
+    ::SelectObject(owner.dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT rc{0, 0, width, 0};
-    ::DrawTextW(dc, TextOf(control).c_str(), -1, &rc, flags | DT_CALCRECT);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control, dc);
+    ::DrawTextW(owner.dc, TextOf(control).c_str(), -1, &rc, flags | DT_CALCRECT);
     return {rc.right, rc.bottom};
 }
 
@@ -79,8 +82,11 @@ TEST(DialogTextFit, EveryLabelOfTheDialogsHasRoomForItsText) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     for (int id : {IDD_ABOUTBOX, IDD_QUELLIX_DIALOG, IDD_AUTOCLOSE_WINDOW}) {
-        HWND dialog = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                           nullptr, PlainDialogProc, 0);
+        std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)> owner(
+            ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr,
+                                 PlainDialogProc, 0),
+            &::DestroyWindow);
+        HWND dialog = owner.get();
         ASSERT_NE(dialog, nullptr) << id;
         int labels = 0;
         for (HWND c = ::GetWindow(dialog, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
@@ -90,7 +96,6 @@ TEST(DialogTextFit, EveryLabelOfTheDialogsHasRoomForItsText) {
                                      << testing::PrintToString(text);
         }
         EXPECT_GE(labels, 3) << id;
-        ::DestroyWindow(dialog);
     }
 }
 
