@@ -7,6 +7,12 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 if(MINGW)
   # Only system DLLs beside the exe: the C++ runtime and winpthread are linked in.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Reproducible: no build folder in the objects, no link time in the PE header.
+  add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
+  add_link_options(-Wl,--no-insert-timestamp)
+  # Small programs: no symbols in a release build (stripped by the linker; a later strip would
+  # stamp the time into the file).
+  add_link_options($<$<CONFIG:Release>:-s>)
 endif()
 
 add_library(quellix_framework STATIC
@@ -48,9 +54,12 @@ add_library(quellix_app STATIC
 target_link_libraries(quellix_app PUBLIC quellix_framework)
 
 # Resources without the manifest, for test programs that show the dialogs in-process.
+configure_file(res/QuellixVersion.h.in ${CMAKE_BINARY_DIR}/generated/QuellixVersion.h @ONLY)
 set(QUELLIX_RC ${CMAKE_SOURCE_DIR}/res/Quellix.rc)
 set_source_files_properties(${QUELLIX_RC} PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/Quellix.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
+  "${CMAKE_SOURCE_DIR}/res/Quellix.ico;${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_BINARY_DIR}/generated/QuellixVersion.h")
+# Every program with these resources links the application code.
+target_include_directories(quellix_app PUBLIC ${CMAKE_BINARY_DIR}/generated)
 set_source_files_properties(${CMAKE_BINARY_DIR}/Manifest.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_BINARY_DIR}/Quellix.manifest")
 
@@ -64,10 +73,6 @@ add_executable(Quellix WIN32
 target_link_libraries(Quellix PRIVATE quellix_app)
 if(MINGW)
   target_link_options(Quellix PRIVATE -municode)
-endif()
-if(MINGW)
-  # A small exe: no symbols in the shipped build.
-  target_link_options(Quellix PRIVATE $<$<CONFIG:Release>:-s>)
 endif()
 
 # Measurement programs of the Win32 code, run on demand under Wine, not by ctest:

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian/Ubuntu. Idempotent; does nothing when all is there.
+#   setup.sh [release]   (release: also what scripts/release.sh needs)
 set -euo pipefail
 
 need=()
@@ -20,6 +21,16 @@ dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 
+if [ "${1:-}" = release ]; then
+  have wixl || need+=(wixl)
+  have msibuild || need+=(msitools)
+  have faketime || need+=(faketime)
+  have osslsigncode || need+=(osslsigncode)
+  have openssl || need+=(openssl)
+  have zip || need+=(zip)
+  have unzip || need+=(unzip)
+fi
+
 [ ${#need[@]} -eq 0 ] && exit 0
 
 SUDO=""
@@ -29,4 +40,4 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
+$SUDO apt-get install -o DPkg::Lock::Timeout=600 -y -q --no-install-recommends "${need[@]}"

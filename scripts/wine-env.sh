@@ -34,15 +34,21 @@ quellix_start_xvfb() {
 }
 
 # Creates a Wine prefix once: Wine's virtual desktop (so the tray has a home and hiding a
-# window does not stall), and no crash dialogs.
+# window does not stall), no crash dialogs, and Wine's own fonts (Debian's fonts-wine), which
+# the prefix does not find by itself: without Marlett the caption buttons show as letters, and
+# without Tahoma (MS Shell Dlg) the dialogs use a wider font than they were laid out for.
+# Bump the marker's name when the set-up changes, so that existing prefixes take it up.
+quellix_prefix_ready() { [ -f "$1/.quellix-ready-2" ]; }
 quellix_init_prefix() {
   local prefix=$1
-  [ -f "$prefix/.quellix-ready" ] && return 0
+  quellix_prefix_ready "$prefix" && return 0
   mkdir -p "$prefix"
   WINEPREFIX=$prefix "$QUELLIX_WINE" wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX=$prefix "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   WINEPREFIX=$prefix "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
   WINEPREFIX=$prefix "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
-  touch "$prefix/.quellix-ready"
+  cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/"
+  rm -f "$prefix/.quellix-ready"
+  touch "$prefix/.quellix-ready-2"
 }
