@@ -40,6 +40,7 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Command<&CQuellixDlg::OnBnClickedEdit>(IDC_EDIT_RECORD),
         M::Notify<&CQuellixDlg::OnNMDblclkRuleList>(NM_DBLCLK, IDC_LIST_RULES),
         M::Notify<&CQuellixDlg::OnNMDblclkWindowList>(NM_DBLCLK, IDC_LIST_WINDOWS),
+        M::Notify<&CQuellixDlg::OnGetWindowListDispInfo>(LVN_GETDISPINFOW, IDC_LIST_WINDOWS),
         M::Command<&CQuellixDlg::OnHelpButton>(IDC_HELP_BUTTON),
         M::Command<&CQuellixDlg::OnHelpTutorial>(ID_HELP_TUTORIAL),
         M::Command<&CQuellixDlg::OnHelpOtherSoftware>(ID_HELP_OTHER_SOFTWARE),

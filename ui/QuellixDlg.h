@@ -10,6 +10,7 @@
 #include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
 
+#include <map>
 #include <memory>
 
 class CWindowInfo;
@@ -100,6 +101,9 @@ protected:
     void OnHideWithoutCaptionClicked();
     void OnRefreshListCommand();
     void OnCloseSelectedWindow();
+    void OnGetWindowListDispInfo(NMHDR* nmhdr, LRESULT* result);
+    // The image of the window's icon, added on first use; I_IMAGENONE when it has none.
+    int ImageOfWindow(HWND hwnd);
 
     // Tray icon and menus (ui/TrayIcon.cpp)
     void OnContextMenu(HWND hwnd, POINT point);
@@ -131,6 +135,7 @@ protected:
     RECT m_rcInitialWindow = {0, 0, 0, 0};
     CMenu m_menuPopup;
     CImageList m_imageList;
+    std::map<HICON, int> m_iconImages; // the image of each icon in m_imageList
     HICON m_hIcon = nullptr;
     CListCtrl m_listWindows;
     BOOL m_bHideWindowWithZeroDimensions = 0;

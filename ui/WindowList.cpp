@@ -62,6 +62,36 @@ void CQuellixDlg::ReleaseWindowIcons() {
     if (m_listWindows.m_hWnd != nullptr)
         m_listWindows.SetImageList(nullptr, LVSIL_SMALL);
     m_imageList.DeleteImageList();
+    m_iconImages.clear();
+}
+
+int CQuellixDlg::ImageOfWindow(HWND hwnd) {
+    HICON icon = FindWindowIcon(hwnd);
+    if (icon == nullptr)
+        return I_IMAGENONE;
+    // Windows of one program often share an icon: one copy serves all their rows. Keyed by
+    // handle, so the map lives only as long as one refresh's image list.
+    auto found = m_iconImages.find(icon);
+    if (found != m_iconImages.end())
+        return found->second;
+    const int image = m_imageList.Add(icon);
+    if (image < 0)
+        return I_IMAGENONE;
+    m_iconImages.emplace(icon, image);
+    return image;
+}
+
+void CQuellixDlg::OnGetWindowListDispInfo(NMHDR* nmhdr, LRESULT*) {
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(nmhdr)->item;
+    if ((item.mask & LVIF_IMAGE) == 0 || item.iSubItem != 0)
+        return;
+    // A row without an icon says so: image 0 would show another window's icon.
+    const auto* record = reinterpret_cast<const CWindowInfo*>(item.lParam);
+    item.iImage = record != nullptr && m_imageList.GetSafeHandle() != nullptr
+                      ? ImageOfWindow(record->m_hWnd)
+                      : I_IMAGENONE;
+    // The list keeps the answer: a row is looked up once, not on every paint.
+    item.mask |= LVIF_DI_SETITEM;
 }
 
 void CQuellixDlg::RefreshWindowList() {
@@ -130,15 +160,10 @@ void CQuellixDlg::AddWindowToList(HWND hwnd) {
     item.iItem = row;
     item.pszText = const_cast<WCHAR*>(cells[0].GetString());
     if (options.displayIcon) {
-        // A row without an icon says so explicitly; image 0 or -1 (a callback) would show
-        // another window's icon.
+        // Asked for when the row is first drawn: copying every window's icon up front would
+        // cost far more than the rest of the refresh.
         item.mask |= LVIF_IMAGE;
-        item.iImage = I_IMAGENONE;
-        if (HICON icon = FindWindowIcon(hwnd)) {
-            int image = m_imageList.Add(icon);
-            if (image >= 0)
-                item.iImage = image;
-        }
+        item.iImage = I_IMAGECALLBACK;
     }
     // The row owns its record from the moment it exists.
     item.mask |= LVIF_PARAM;

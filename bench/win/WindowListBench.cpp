@@ -1,7 +1,10 @@
-// Measures one window-list refresh against the bare enumeration and against the same window
-// queries without the list view. Under Wine, with the test display of a build folder:
+// Measures a window-list refresh and the drawing of its visible rows against the bare
+// enumeration and against the same window queries without the list view. Every window has an
+// icon of its own (no two rows can share an image). Under Wine, with the test display of a
+// build folder:
 //   tests/win/fixture.sh start build/windows64
 //   scripts/wine-run.sh build/windows64 build/windows64/bin/WindowListBench.exe [WINDOWS [RUNS]]
+//   tests/win/fixture.sh stop build/windows64
 #include "framework/App.h"
 #include "res/resource.h"
 #include "ui/QuellixDlg.h"
@@ -44,8 +47,9 @@ struct CPhase {
 };
 
 // Runs the phases in turn, round after round, so that a burst of load on the machine hits
-// them alike; then prints each phase's median and best run.
-void Measure(std::vector<CPhase>& phases) {
+// them alike; then prints each phase's median and best run, the best also as a multiple of the
+// best run of the phase `baseline`.
+void Measure(std::vector<CPhase>& phases, size_t baseline) {
     for (int run = 0; run < kRuns; ++run)
         for (CPhase& p : phases) {
             p.before();
@@ -55,11 +59,14 @@ void Measure(std::vector<CPhase>& phases) {
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                     .count());
         }
-    std::printf("%d runs each:                     median       best\n", kRuns);
-    for (CPhase& p : phases) {
+    for (CPhase& p : phases)
         std::sort(p.ms.begin(), p.ms.end());
-        std::printf("  %-32s %8.2f ms %8.2f ms\n", p.name, p.ms[p.ms.size() / 2], p.ms[0]);
-    }
+    const double base = phases[baseline].ms[0];
+    std::printf("%d runs each:                          median       best   best/baseline\n",
+                kRuns);
+    for (CPhase& p : phases)
+        std::printf("  %-36s %8.2f ms %8.2f ms %7.1fx\n", p.name, p.ms[p.ms.size() / 2], p.ms[0],
+                    p.ms[0] / base);
 }
 
 // What a refresh asks of each window, without a list view or an image list.
@@ -119,8 +126,7 @@ int wmain(int argc, wchar_t** argv) {
     wc.lpszClassName = L"QuellixBenchTarget";
     ::RegisterClassExW(&wc);
 
-    HICON icons[3] = {SolidIcon(RGB(255, 0, 0)), SolidIcon(RGB(0, 255, 0)),
-                      SolidIcon(RGB(0, 0, 255))};
+    std::vector<HICON> icons;
     std::vector<HWND> windows;
     for (int i = 0; i < kWindows; ++i) {
         WCHAR caption[32];
@@ -131,7 +137,8 @@ int wmain(int argc, wchar_t** argv) {
         HWND h = ::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, caption,
                                    WS_POPUP | WS_VISIBLE | WS_CAPTION, 20 + i % 40, 20 + i % 30,
                                    200, 100, nullptr, nullptr, wc.hInstance, nullptr);
-        ::SendMessageW(h, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons[i % 3]));
+        icons.push_back(SolidIcon(RGB(i % 256, (i / 256) * 64, 128)));
+        ::SendMessageW(h, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.back()));
         windows.push_back(h);
     }
 
@@ -164,6 +171,11 @@ int wmain(int argc, wchar_t** argv) {
                 ::SendMessageW(d->GetDlgItem(IDC_DISPLAY_ICON), BM_CLICK, 0, 0);
             Pump();
         };
+    };
+    // Refreshes, then draws the list as the next paint would: the visible rows only.
+    auto refreshAndDraw = [d, &list] {
+        d->RefreshWindowList();
+        ::UpdateWindow(list);
     };
     std::vector<CPhase> phases = {
         {"bare enumeration",
@@ -198,22 +210,37 @@ int wmain(int argc, wchar_t** argv) {
              CQuellixDlg::ClearRecordList(list);
          },
          {}},
-        // The image list's own share: a copy of an icon per listed window.
-        {"image list alone (icon copies)",
+        // What copying every window's icon would cost: the image list alone.
+        {"image list alone (a copy per window)",
          [&icons] {
              CImageList images;
              images.Create(16, 16, 0, 0, 32);
-             for (int i = 0; i < kWindows; ++i)
-                 images.Add(icons[i % 3]);
+             for (HICON icon : icons)
+                 images.Add(icon);
          },
          Pump,
          {}},
         {"refresh with icons", [d] { d->RefreshWindowList(); }, setIcons(TRUE), {}},
         {"refresh without icons", [d] { d->RefreshWindowList(); }, setIcons(FALSE), {}},
+        {"refresh + draw with icons", refreshAndDraw, setIcons(TRUE), {}},
+        {"refresh + draw without icons", refreshAndDraw, setIcons(FALSE), {}},
+        // The drawing alone: the rows keep the images found on their first draw.
+        {"redraw of the same rows, with icons",
+         [&list] {
+             ::InvalidateRect(list, nullptr, TRUE);
+             ::UpdateWindow(list);
+         },
+         setIcons(TRUE),
+         {}},
     };
     setIcons(TRUE)();
-    std::printf("top-level windows: %d enumerated, %d listed\n", total, list.GetItemCount());
-    Measure(phases);
+    refreshAndDraw();
+    std::printf("top-level windows: %d enumerated, %d listed, %d visible; images after drawing: "
+                "%d\n",
+                total, list.GetItemCount(), static_cast<int>(list.SendMessage(LVM_GETCOUNTPERPAGE)),
+                ::ImageList_GetImageCount(
+                    reinterpret_cast<HIMAGELIST>(list.SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL))));
+    Measure(phases, 1);
 
     ::DestroyWindow(dlg.m_hWnd);
     for (HWND h : windows)

@@ -29,12 +29,15 @@ const wchar_t kTargetClass[] = L"WindowListTestTarget";
 const wchar_t kIconClass[] = L"WindowListTestClassIcon";
 
 std::map<HWND, int> g_closeCount; // WM_CLOSE received, per target window of the main thread
+std::map<HWND, int> g_iconAsks;   // WM_GETICON sent by this thread, per target window
 
 LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_CLOSE) {
         ++g_closeCount[hwnd];
         return 0; // asked, not closed
     }
+    if (msg == WM_GETICON && !::InSendMessage()) // not the desktop's taskbar asking
+        ++g_iconAsks[hwnd];
     return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
@@ -122,6 +125,33 @@ protected:
         item.iItem = row;
         List().SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         return item.iImage;
+    }
+    HIMAGELIST Images() {
+        return reinterpret_cast<HIMAGELIST>(List().SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL));
+    }
+    // The colour that the image of the window's row draws in.
+    COLORREF ColourOf(HWND hwnd) {
+        int image = ImageOf(RowOf(hwnd));
+        if (image < 0 || image >= ::ImageList_GetImageCount(Images()))
+            return CLR_INVALID;
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP bmp = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = ::SelectObject(dc, bmp);
+        ::ImageList_Draw(Images(), image, dc, 0, 0, ILD_NORMAL);
+        COLORREF c = ::GetPixel(dc, 8, 8);
+        ::SelectObject(dc, old);
+        ::DeleteObject(bmp);
+        ::DeleteDC(dc);
+        return c;
+    }
+    // Paints the list's invalid part now, as the next WM_PAINT would.
+    void DrawList() { ::UpdateWindow(List()); }
+    bool RowIsVisible(HWND hwnd) {
+        int row = RowOf(hwnd);
+        return row >= 0 && row < static_cast<int>(List().SendMessage(LVM_GETCOUNTPERPAGE));
     }
 
     std::unique_ptr<CQuellixDlg> m_dlg;
@@ -262,29 +292,11 @@ TEST_F(WindowListTest, IconsBelongToTheirOwnRowsAndGoAwayWhenTurnedOff) {
     ::SendMessageW(big.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(green));
     OpenDialog();
 
-    auto images = reinterpret_cast<HIMAGELIST>(List().SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL));
+    HIMAGELIST images = Images();
     ASSERT_NE(images, nullptr);
-    // The colour that the row's image draws in.
-    auto colourOf = [&](HWND hwnd) -> COLORREF {
-        int image = ImageOf(RowOf(hwnd));
-        if (image < 0 || image >= ::ImageList_GetImageCount(images))
-            return CLR_INVALID;
-        HDC dc = ::CreateCompatibleDC(nullptr);
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP bmp = ::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = ::SelectObject(dc, bmp);
-        ::ImageList_Draw(images, image, dc, 0, 0, ILD_NORMAL);
-        COLORREF c = ::GetPixel(dc, 8, 8);
-        ::SelectObject(dc, old);
-        ::DeleteObject(bmp);
-        ::DeleteDC(dc);
-        return c;
-    };
-    EXPECT_EQ(colourOf(small.get()), RGB(255, 0, 0));
-    EXPECT_EQ(colourOf(classIcon.get()), RGB(0, 0, 255));
-    EXPECT_EQ(colourOf(big.get()), RGB(0, 255, 0));
+    EXPECT_EQ(ColourOf(small.get()), RGB(255, 0, 0));
+    EXPECT_EQ(ColourOf(classIcon.get()), RGB(0, 0, 255));
+    EXPECT_EQ(ColourOf(big.get()), RGB(0, 255, 0));
     EXPECT_LT(ImageOf(RowOf(none.get())), 0);
     // One image per row with an icon, no more.
     int withIcon = 0;
@@ -299,6 +311,46 @@ TEST_F(WindowListTest, IconsBelongToTheirOwnRowsAndGoAwayWhenTurnedOff) {
     Click(IDC_DISPLAY_ICON);
     EXPECT_EQ(ReadSettingValue(L"DisplayWindowIcon"), 1u);
     EXPECT_NE(List().SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL), 0);
+    ::DestroyIcon(red);
+    ::DestroyIcon(green);
+}
+
+TEST_F(WindowListTest, IconsAreLookedUpOnceWhenRowsAreFirstDrawnOneImagePerIcon) {
+    HICON red = SolidIcon(RGB(255, 0, 0)), green = SolidIcon(RGB(0, 255, 0));
+    auto a = MakeWindow(L"shared icon a", {10, 10, 200, 100}, kListed, WS_EX_TOOLWINDOW);
+    auto b = MakeWindow(L"shared icon b", {20, 20, 200, 100}, kListed, WS_EX_TOOLWINDOW);
+    auto own = MakeWindow(L"own icon", {30, 30, 200, 100}, kListed, WS_EX_TOOLWINDOW);
+    for (HWND h : {a.get(), b.get()})
+        ::SendMessageW(h, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(red));
+    ::SendMessageW(own.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(green));
+    OpenDialog();
+    const HWND targets[] = {a.get(), b.get(), own.get()};
+
+    g_iconAsks.clear();
+    Command(IDC_REFRESH);
+    EXPECT_TRUE(g_iconAsks.empty()) << "the refresh itself asks no window for its icon";
+    DrawList();
+    for (HWND h : targets) {
+        ASSERT_TRUE(RowIsVisible(h));
+        EXPECT_GT(g_iconAsks[h], 0);
+    }
+    // Drawn again, the rows keep what they found.
+    auto asked = g_iconAsks;
+    ::InvalidateRect(List(), nullptr, TRUE);
+    DrawList();
+    EXPECT_EQ(g_iconAsks, asked);
+
+    EXPECT_EQ(ColourOf(a.get()), RGB(255, 0, 0));
+    EXPECT_EQ(ColourOf(own.get()), RGB(0, 255, 0));
+    EXPECT_EQ(ImageOf(RowOf(a.get())), ImageOf(RowOf(b.get())));
+    EXPECT_EQ(::ImageList_GetImageCount(Images()), 2);
+
+    // Without icons no window is asked.
+    Click(IDC_DISPLAY_ICON);
+    g_iconAsks.clear();
+    DrawList();
+    EXPECT_TRUE(RowIsVisible(a.get()));
+    EXPECT_TRUE(g_iconAsks.empty());
     ::DestroyIcon(red);
     ::DestroyIcon(green);
 }
@@ -423,16 +475,20 @@ TEST_F(WindowListTest, HungWindowsDoNotHoldUpTheRefresh) {
     ::WaitForSingleObject(ready, INFINITE);
     OpenDialog();
 
+    // Their rows are drawn too: that is when their icons are asked for.
     auto start = std::chrono::steady_clock::now();
     Command(IDC_REFRESH);
+    DrawList();
     double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    std::printf("refresh with %d hung windows: %.0f ms\n", kHung, ms);
+    std::printf("refresh and drawing with %d hung windows: %.0f ms\n", kHung, ms);
     RecordProperty("hung_refresh_ms", static_cast<int>(ms));
     for (HWND h : hung) {
         int row = RowOf(h);
         ASSERT_GE(row, 0);
         EXPECT_EQ(std::wstring(List().GetItemText(row, 1)), L"hung");
+        EXPECT_TRUE(RowIsVisible(h));
+        EXPECT_EQ(ImageOf(row), I_IMAGENONE);
     }
     EXPECT_LT(ms, 5000.0); // sanity only: without time-outs it would never return
 
