@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include <algorithm>
+
 int CListCtrl::InsertColumn(int index, const WCHAR* caption, int format, int width) const {
     LVCOLUMNW col{};
     col.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -42,6 +44,14 @@ CString CListCtrl::GetItemText(int row, int column) const {
             return text;
         }
     }
+}
+
+void SetDispInfoText(LVITEMW& item, StringView text) {
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
+        return;
+    const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax) - 1);
+    std::copy_n(text.data(), n, item.pszText);
+    item.pszText[n] = 0;
 }
 
 BOOL CListCtrl::SetItemData(int row, DWORD_PTR data) const {

@@ -6,6 +6,9 @@
 
 class CEdit : public CWnd {};
 
+// Answers an owner-data list's request for a cell: the text, cut to the room it gives.
+void SetDispInfoText(LVITEMW& item, StringView text);
+
 class CListCtrl : public CWnd {
 public:
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }

@@ -161,7 +161,7 @@ void CQuellixDlg::SaveState(bool report) {
 void CQuellixDlg::OnDestroy() {
     m_watcher.Remove();
     SaveState(true);
-    ClearRecordList(m_listWindows);
+    ClearRecordList();
     ReleaseWindowIcons();
     if (m_listRules.m_hWnd != nullptr)
         m_listRules.SetItemCountEx(0);

@@ -12,6 +12,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class CWindowInfo;
 struct CIntSetting;
@@ -28,7 +29,10 @@ public:
     void RefreshWindowList();
     void AddWindowToList(HWND hwnd);
     static BOOL CALLBACK EnumWindowsCallback(HWND hwnd, LPARAM lParam);
-    static void ClearRecordList(CListCtrl& list);
+    // Empties the window list and deletes its records.
+    void ClearRecordList();
+    // The record that a window-list row shows, or null.
+    CWindowInfo* GetListedWindow(int row);
     // Detaches the window list's image list and destroys it.
     void ReleaseWindowIcons();
 
@@ -136,6 +140,9 @@ protected:
     CMenu m_menuPopup;
     CImageList m_imageList;
     std::map<HICON, int> m_iconImages; // the image of each icon in m_imageList
+    // The window list's rows: the list view itself holds none (owner data).
+    std::vector<std::unique_ptr<CWindowInfo>> m_windowRecords;
+    std::vector<int> m_windowImages; // each row's image, once it was drawn
     HICON m_hIcon = nullptr;
     CListCtrl m_listWindows;
     BOOL m_bHideWindowWithZeroDimensions = 0;

@@ -8,8 +8,6 @@
 #include "rules/RuleEditorDlg.h"
 #include "rules/WindowInfo.h"
 
-#include <algorithm>
-
 namespace {
 
 int SelectedRow(const CListCtrl& list) {
@@ -49,28 +47,17 @@ CWindowInfo* CQuellixDlg::GetRule(int row) {
 }
 
 void CQuellixDlg::OnGetRuleCell(NMHDR* nmhdr, LRESULT* result) {
-    auto* info = reinterpret_cast<NMLVDISPINFOW*>(nmhdr);
-    LVITEMW& item = info->item;
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(nmhdr)->item;
     *result = 0;
-    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
-        return;
-    const CWindowInfo* rule = GetRule(item.iItem);
-    if (rule == nullptr) {
-        item.pszText[0] = 0;
-        return;
-    }
-    const CString text =
-        item.iSubItem == 0 ? RowNumberText(item.iItem) : RuleCellText(*rule, item.iSubItem);
-    const size_t n =
-        std::min(static_cast<size_t>(text.GetLength()), static_cast<size_t>(item.cchTextMax) - 1);
-    std::copy_n(text.GetString(), n, item.pszText);
-    item.pszText[n] = 0;
+    if (const CWindowInfo* rule = GetRule(item.iItem))
+        SetDispInfoText(item, (item.iSubItem == 0 ? RowNumberText(item.iItem)
+                                                  : RuleCellText(*rule, item.iSubItem))
+                                  .View());
 }
 
 void CQuellixDlg::OnAutoCloseSelectedWindow() {
     const int row = SelectedRow(m_listWindows);
-    CWindowInfo* source =
-        row < 0 ? nullptr : reinterpret_cast<CWindowInfo*>(m_listWindows.GetItemData(row));
+    CWindowInfo* source = GetListedWindow(row);
     if (source == nullptr) {
         MessageBox(L"Please Select a Window to Auto Close and then try Again.", nullptr,
                    MB_OK | MB_ICONINFORMATION);

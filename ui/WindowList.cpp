@@ -19,6 +19,9 @@ namespace {
 // Longest wait for one WM_GETICON answer; a window that misses it is asked no more.
 constexpr UINT kIconTimeoutMs = 100;
 constexpr int kImageListGrowth = 32;
+// A row whose icon has not been looked up yet.
+constexpr int kImageNotAsked = -3;
+static_assert(kImageNotAsked != I_IMAGENONE && kImageNotAsked != I_IMAGECALLBACK);
 
 HICON FindWindowIcon(HWND hwnd) {
     return LookUpIcon<HICON>(
@@ -81,23 +84,36 @@ int CQuellixDlg::ImageOfWindow(HWND hwnd) {
     return image;
 }
 
-void CQuellixDlg::OnGetWindowListDispInfo(NMHDR* nmhdr, LRESULT*) {
+// The list view holds no rows (owner data): it asks for each cell and icon it draws. A row's
+// icon is looked up when the row is first drawn, then kept.
+void CQuellixDlg::OnGetWindowListDispInfo(NMHDR* nmhdr, LRESULT* result) {
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(nmhdr)->item;
-    if ((item.mask & LVIF_IMAGE) == 0 || item.iSubItem != 0)
+    *result = 0;
+    const CWindowInfo* record = GetListedWindow(item.iItem);
+    if (record == nullptr)
         return;
-    // A row without an icon says so: image 0 would show another window's icon.
-    const auto* record = reinterpret_cast<const CWindowInfo*>(item.lParam);
-    item.iImage = record != nullptr && m_imageList.GetSafeHandle() != nullptr
-                      ? ImageOfWindow(record->m_hWnd)
-                      : I_IMAGENONE;
-    // The list keeps the answer: a row is looked up once, not on every paint.
-    item.mask |= LVIF_DI_SETITEM;
+    SetDispInfoText(item, (item.iSubItem == 0 ? RowNumberText(item.iItem)
+                                              : RecordCellText(*record, item.iSubItem))
+                              .View());
+    if ((item.mask & LVIF_IMAGE) != 0 && item.iSubItem == 0) {
+        int& image = m_windowImages[static_cast<size_t>(item.iItem)];
+        // A row without an icon says so: image 0 would show another window's icon.
+        if (image == kImageNotAsked)
+            image = m_imageList.GetSafeHandle() != nullptr ? ImageOfWindow(record->m_hWnd)
+                                                           : I_IMAGENONE;
+        item.iImage = image;
+    }
+}
+
+CWindowInfo* CQuellixDlg::GetListedWindow(int row) {
+    return row >= 0 && static_cast<size_t>(row) < m_windowRecords.size()
+               ? m_windowRecords[static_cast<size_t>(row)].get()
+               : nullptr;
 }
 
 void CQuellixDlg::RefreshWindowList() {
     CWaitCursor wait;
-    CRedrawOff redrawOff(m_listWindows);
-    ClearRecordList(m_listWindows);
+    ClearRecordList();
     ReleaseWindowIcons();
     if (m_bDisplayWindowIcon) {
         // Reserve room in steps: growing by one image re-copies the whole bitmap per icon.
@@ -105,6 +121,8 @@ void CQuellixDlg::RefreshWindowList() {
         m_listWindows.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
     }
     ::EnumWindows(EnumWindowsCallback, reinterpret_cast<LPARAM>(this));
+    m_windowImages.assign(m_windowRecords.size(), kImageNotAsked);
+    m_listWindows.SetItemCountEx(static_cast<int>(m_windowRecords.size()), 0);
 }
 
 BOOL CALLBACK CQuellixDlg::EnumWindowsCallback(HWND hwnd, LPARAM lParam) {
@@ -152,38 +170,15 @@ void CQuellixDlg::AddWindowToList(HWND hwnd) {
     record->m_strTitle = ReadWindowText(hwnd);
     record->m_strClass = ReadClassName(hwnd);
 
-    const int row = m_listWindows.GetItemCount();
-    auto cells = FormatWindowCells(row, *record);
-
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.pszText = const_cast<WCHAR*>(cells[0].GetString());
-    if (options.displayIcon) {
-        // Asked for when the row is first drawn: copying every window's icon up front would
-        // cost far more than the rest of the refresh.
-        item.mask |= LVIF_IMAGE;
-        item.iImage = I_IMAGECALLBACK;
-    }
-    // The row owns its record from the moment it exists.
-    item.mask |= LVIF_PARAM;
-    item.lParam = reinterpret_cast<LPARAM>(record.get());
-    if (m_listWindows.SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0)
-        return;
-    record.release();
-    for (int column = 1; column < kWindowListColumnCount; ++column)
-        m_listWindows.SetItemText(row, column, cells[static_cast<size_t>(column)]);
+    m_windowRecords.push_back(std::move(record));
 }
 
-void CQuellixDlg::ClearRecordList(CListCtrl& list) {
-    if (list.m_hWnd == nullptr)
-        return;
-    // Every record first, then all rows at once: deleting the rows one by one from the top
-    // shifts all the others each time.
-    const int n = list.GetItemCount();
-    for (int row = 0; row < n; ++row)
-        delete reinterpret_cast<CWindowInfo*>(list.GetItemData(row));
-    list.DeleteAllItems();
+void CQuellixDlg::ClearRecordList() {
+    // The rows go first, so that the list never asks for a record that is gone.
+    if (m_listWindows.m_hWnd != nullptr)
+        m_listWindows.DeleteAllItems();
+    m_windowRecords.clear();
+    m_windowImages.clear();
 }
 
 // Every check box is read at once; the clicked one's value is stored and the list refilled.
@@ -224,7 +219,7 @@ void CQuellixDlg::OnCloseSelectedWindow() {
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (auto* info = reinterpret_cast<CWindowInfo*>(m_listWindows.GetItemData(row)))
+    if (const CWindowInfo* info = GetListedWindow(row))
         ::PostMessageW(info->m_hWnd, WM_CLOSE, 0, 0);
     PostMessage(WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
 }

@@ -22,23 +22,21 @@ protected:
             ::DestroyWindow(target);
     }
 
-    // A real top-level window, put into the window list the way a listed window is held.
+    // A real top-level window, listed by a refresh and selected.
     CWindowInfo* ListTarget() {
-        target = ::CreateWindowExW(0, L"Static", L"Rule Target Window", WS_OVERLAPPEDWINDOW, -1280,
-                                   40, 320, 200, nullptr, nullptr, nullptr, nullptr);
+        target = ::CreateWindowExW(0, L"Static", L"Rule Target Window",
+                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, -1280, 40, 320, 200, nullptr,
+                                   nullptr, nullptr, nullptr);
         EXPECT_NE(target, nullptr);
-        auto info = std::make_unique<CWindowInfo>();
-        info->m_hWnd = target;
-        info->m_strTitle = L"Rule Target Window";
-        info->m_strClass = L"Static";
-        ::GetWindowRect(target, &info->m_rcWindow);
-        info->m_dwStyle = static_cast<DWORD>(::GetWindowLongW(target, GWL_STYLE));
-        info->m_dwExStyle = static_cast<DWORD>(::GetWindowLongW(target, GWL_EXSTYLE));
-        CListCtrl& list = dlg().WindowList();
-        const int row = list.InsertItem(0, L"1");
-        list.SetItemData(row, reinterpret_cast<DWORD_PTR>(info.get()));
-        SelectRow(list, row);
-        return info.release(); // the row owns it
+        dlg().RefreshWindowList();
+        for (int row = 0; CWindowInfo* info = dlg().GetListedWindow(row); ++row) {
+            if (info->m_hWnd == target) {
+                SelectRow(dlg().WindowList(), row);
+                return info;
+            }
+        }
+        ADD_FAILURE() << "the target is not listed";
+        return nullptr;
     }
 
     std::unique_ptr<CWindowInfo> Rule(const wchar_t* title, int delay) {

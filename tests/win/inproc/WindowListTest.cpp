@@ -110,7 +110,7 @@ protected:
     CListCtrl& List() { return m_dlg->WindowList(); }
     int RowOf(HWND hwnd) {
         for (int i = 0; i < List().GetItemCount(); ++i) {
-            auto* info = reinterpret_cast<CWindowInfo*>(List().GetItemData(i));
+            const CWindowInfo* info = m_dlg->GetListedWindow(i);
             if (info != nullptr && info->m_hWnd == hwnd)
                 return i;
         }
@@ -175,7 +175,7 @@ TEST_F(WindowListTest, RowShowsTheWindowsFactsAsText) {
     EXPECT_EQ(List().GetItemText(row, 0), std::to_wstring(row + 1).c_str());
     for (int col = 1; col < 9; ++col)
         EXPECT_EQ(std::wstring(List().GetItemText(row, col)), expected[col]) << "column " << col;
-    auto* info = reinterpret_cast<CWindowInfo*>(List().GetItemData(row));
+    const CWindowInfo* info = m_dlg->GetListedWindow(row);
     EXPECT_EQ(info->m_dwStyle, 0x94C80000u);
     EXPECT_EQ(info->m_rcWindow.bottom, 192);
     // A fresh record's criteria: a rule made from this row starts from them.
