@@ -127,16 +127,17 @@ bool ReadRule(const CJsonValue& object, int number, CWindowInfo& rule, std::stri
             return false;
         }
     }
-    LONG* ints[] = {&rule.m_rcWindow.left, &rule.m_rcWindow.top, &rule.m_rcWindow.right,
-                    &rule.m_rcWindow.bottom, &rule.m_nDelayMs};
+    LONG ints[5] = {};
     const Member intMembers[] = {kLeft, kTop, kRight, kBottom, kDelay};
     for (size_t i = 0; i < std::size(ints); ++i) {
-        if (!ReadInt32(*found[intMembers[i]], *ints[i])) {
+        if (!ReadInt32(*found[intMembers[i]], ints[i])) {
             error = Field(number, intMembers[i],
                           "must be a whole number from -2147483648 to 2147483647");
             return false;
         }
     }
+    rule.m_rcWindow = {ints[0], ints[1], ints[2], ints[3]};
+    rule.m_nDelayMs = ints[4];
     for (Member m : {kStyle, kExStyle}) {
         if (!ReadHex32(*found[m], m == kStyle ? rule.m_dwStyle : rule.m_dwExStyle)) {
             error = Field(number, m,
