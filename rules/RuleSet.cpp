@@ -25,9 +25,13 @@ CRuleKey CRuleKey::Of(const CWindowInfo& rule) {
 }
 
 int CRuleSet::Add(std::unique_ptr<CWindowInfo> rule) {
-    m_keys.reserve(m_keys.size() + 1);
-    m_keys.push_back(CRuleKey::Of(*rule));
+    // Room for the key first, growing geometrically (reserving one more each time copies every
+    // key at every add); then only the rule's push can fail, and it changes nothing when it does.
+    if (m_keys.size() == m_keys.capacity())
+        m_keys.reserve(m_keys.size() * 2 + 8);
+    const CRuleKey key = CRuleKey::Of(*rule);
     m_rules.push_back(std::move(rule));
+    m_keys.push_back(key);
     return GetCount() - 1;
 }
 
