@@ -9,8 +9,10 @@
 #include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -86,6 +88,24 @@ int ValueError(CRulesHost& host, const char* command, const std::string& message
 
 enum class Purpose { Read, Change };
 
+// Bytes already in memory, read where they are.
+class CBytesFile : public CFile {
+public:
+    explicit CBytesFile(const std::vector<BYTE>& bytes) : m_bytes(bytes) {}
+    UINT Read(void* buffer, UINT count) override {
+        const size_t n = std::min<size_t>(count, m_bytes.size() - m_pos);
+        if (n != 0)
+            std::memcpy(buffer, m_bytes.data() + m_pos, n);
+        m_pos += n;
+        return static_cast<UINT>(n);
+    }
+    void Write(const void*, UINT) override { throw CArchiveException(CArchiveException::badIndex); }
+
+private:
+    const std::vector<BYTE>& m_bytes;
+    size_t m_pos = 0;
+};
+
 bool ReadWholeFile(const CString& path, std::vector<BYTE>& bytes, bool& missing,
                    std::string& error) {
     missing = false;
@@ -102,9 +122,17 @@ bool ReadWholeFile(const CString& path, std::vector<BYTE>& bytes, bool& missing,
         return false;
     }
     try {
-        BYTE chunk[65536];
-        while (UINT n = file.Read(chunk, sizeof(chunk)))
-            bytes.insert(bytes.end(), chunk, chunk + n);
+        // Read in place at the size the file has; a file that grows meanwhile is read whole too.
+        const std::uint64_t length = file.GetLength();
+        bytes.resize(static_cast<size_t>(length < (1u << 30) ? length : 0) + 1);
+        size_t filled = 0;
+        while (UINT n = file.Read(bytes.data() + filled, static_cast<UINT>(std::min<size_t>(
+                                                             bytes.size() - filled, 1u << 30)))) {
+            filled += n;
+            if (filled == bytes.size())
+                bytes.resize(bytes.size() * 2);
+        }
+        bytes.resize(filled);
         file.Close();
         return true;
     } catch (const CException& e) {
@@ -145,7 +173,7 @@ int LoadRules(CRulesHost& host, const CString& path, Purpose purpose, bool missi
             return kExitFailed;
         }
     }
-    CMemFile file(bytes.data(), bytes.size());
+    CBytesFile file(bytes);
     CArchive ar(&file, CArchive::load);
     rules.Load(ar); // the check found every rule whole
     return kExitOk;
@@ -181,7 +209,11 @@ int RunList(const CArgs& args, CRulesHost& host) {
     CRuleSet rules;
     if (int code = LoadRules(host, path, Purpose::Read, defaulted, rules))
         return code;
-    host.Out(args.Has("json") ? RuleListToJson(rules) : FormatRuleList(rules));
+    const CTextSink out = [&](std::string_view text) { host.Out(text); };
+    if (args.Has("json"))
+        WriteRuleListJson(rules, out);
+    else
+        WriteRuleList(rules, out);
     return kExitOk;
 }
 
@@ -216,7 +248,7 @@ int RunExport(const CArgs& args, CRulesHost& host) {
     CRuleSet rules;
     if (int code = LoadRules(host, args.positional[0], Purpose::Read, false, rules))
         return code;
-    host.Out(RulesToJson(rules));
+    WriteRulesJson(rules, [&](std::string_view text) { host.Out(text); });
     return kExitOk;
 }
 
@@ -399,7 +431,15 @@ int RunMatch(const CArgs& args, CRulesHost& host) {
     });
     if (!listed)
         return ValueError(host, "match", "match lists the open windows on Windows only");
-    host.Out(cells.empty() ? "No open window matches a rule.\n" : FormatTable(columns, cells));
+    if (cells.empty()) {
+        host.Out("No open window matches a rule.\n");
+        return kExitOk;
+    }
+    const size_t n = columns.size();
+    WriteTable(
+        columns, cells.size() / n,
+        [&](size_t row, size_t column, std::string& text) { text = cells[row * n + column]; },
+        [&](std::string_view text) { host.Out(text); });
     return kExitOk;
 }
 

@@ -53,21 +53,24 @@ std::string TableCellText(StringView text) {
     return out;
 }
 
-std::string FormatTable(const std::vector<CTableColumn>& columns,
-                        const std::vector<std::string>& cells) {
+void WriteTable(const std::vector<CTableColumn>& columns, size_t rows, const CTableCells& cellOf,
+                const CTextSink& sink) {
+    // Two passes over the cells, the widths first: a table of many rows is not held twice.
     const size_t n = columns.size();
-    std::vector<size_t> cellWidths(cells.size());
     std::vector<size_t> widths(n);
     for (size_t c = 0; c < n; ++c)
         widths[c] = DisplayWidth(columns[c].caption);
-    for (size_t i = 0; i < cells.size(); ++i) {
-        cellWidths[i] = DisplayWidth(cells[i]);
-        widths[i % n] = std::max(widths[i % n], cellWidths[i]);
+    std::string cell;
+    for (size_t row = 0; row < rows; ++row) {
+        for (size_t c = 0; c < n; ++c) {
+            cellOf(row, c, cell);
+            widths[c] = std::max(widths[c], DisplayWidth(cell));
+        }
     }
 
     std::string out;
-    auto emit = [&](const std::string& text, size_t width, size_t c) {
-        const size_t pad = widths[c] - width;
+    auto emit = [&](const std::string& text, size_t c) {
+        const size_t pad = widths[c] - DisplayWidth(text);
         if (c != 0)
             out += "  ";
         if (columns[c].alignRight)
@@ -82,14 +85,17 @@ std::string FormatTable(const std::vector<CTableColumn>& columns,
         out += '\n';
     };
     for (size_t c = 0; c < n; ++c)
-        emit(columns[c].caption, DisplayWidth(columns[c].caption), c);
+        emit(columns[c].caption, c);
     endLine();
-    for (size_t i = 0; i < cells.size(); ++i) {
-        emit(cells[i], cellWidths[i], i % n);
-        if (i % n == n - 1)
-            endLine();
+    for (size_t row = 0; row < rows; ++row) {
+        for (size_t c = 0; c < n; ++c) {
+            cellOf(row, c, cell);
+            emit(cell, c);
+        }
+        endLine();
+        PassOn(out, sink);
     }
-    return out;
+    PassOn(out, sink, true);
 }
 
 CString RuleListCaption(int column) {
@@ -101,15 +107,16 @@ CString RuleListCell(const CWindowInfo& rule, int row, int column) {
     return column == 0 ? RowNumberText(row) : RuleCellText(rule, column);
 }
 
-std::string FormatRuleList(const CRuleSet& rules) {
+void WriteRuleList(const CRuleSet& rules, const CTextSink& sink) {
     std::vector<CTableColumn> columns;
     for (int c = 0; c < kRuleColumnCount; ++c)
         columns.push_back(
             {ToUtf8(RuleListCaption(c).View()), kRuleListColumns[static_cast<size_t>(c)].numeric});
-    std::vector<std::string> cells;
-    cells.reserve(static_cast<size_t>(rules.GetCount()) * kRuleColumnCount);
-    for (int row = 0; row < rules.GetCount(); ++row)
-        for (int c = 0; c < kRuleColumnCount; ++c)
-            cells.push_back(TableCellText(RuleListCell(rules.GetAt(row), row, c).View()));
-    return FormatTable(columns, cells);
+    WriteTable(
+        columns, static_cast<size_t>(rules.GetCount()),
+        [&](size_t row, size_t column, std::string& text) {
+            const int r = static_cast<int>(row);
+            text = TableCellText(RuleListCell(rules.GetAt(r), r, static_cast<int>(column)).View());
+        },
+        sink);
 }

@@ -1,9 +1,11 @@
 // Aligned text tables for a terminal, and the rule list as one.
 #pragma once
 
+#include "TextSink.h"
 #include "rules/RuleCells.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,10 +24,13 @@ struct CTableColumn {
     bool alignRight;
 };
 
-// `cells` row by row, one per column: each column as wide as its widest cell or caption, two
-// spaces between columns, the captions on the first line.
-std::string FormatTable(const std::vector<CTableColumn>& columns,
-                        const std::vector<std::string>& cells);
+// Gives the text (UTF-8) of a cell; called twice for each.
+using CTableCells = std::function<void(size_t row, size_t column, std::string& text)>;
+
+// The captions, then the rows: each column as wide as its widest cell or caption, two spaces
+// between columns.
+void WriteTable(const std::vector<CTableColumn>& columns, size_t rows, const CTableCells& cellOf,
+                const CTextSink& sink);
 
 // The rule list's columns: their JSON names and whether their cells are numbers.
 struct CRuleListColumn {
@@ -50,4 +55,4 @@ CString RuleListCaption(int column);
 // A cell of the rule list's row `row`: the row number (column 0) or the rule's cell text.
 CString RuleListCell(const CWindowInfo& rule, int row, int column);
 // The rule list as the program shows it, as an aligned table.
-std::string FormatRuleList(const CRuleSet& rules);
+void WriteRuleList(const CRuleSet& rules, const CTextSink& sink);

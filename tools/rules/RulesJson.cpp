@@ -159,7 +159,7 @@ bool ReadRule(const CJsonValue& object, int number, CWindowInfo& rule, std::stri
 
 } // namespace
 
-std::string RulesToJson(const CRuleSet& rules) {
+void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink) {
     std::string out = "{\n  \"version\": 1,\n  \"rules\": [";
     for (int i = 0; i < rules.GetCount(); ++i) {
         const CWindowInfo& r = rules.GetAt(i);
@@ -192,9 +192,16 @@ std::string RulesToJson(const CRuleSet& rules) {
         name(kDelay);
         out += std::to_string(r.m_nDelayMs);
         out += "\n    }";
+        PassOn(out, sink);
     }
     out += rules.IsEmpty() ? "]\n}\n" : "\n  ]\n}\n";
-    return out;
+    PassOn(out, sink, true);
+}
+
+std::string RulesToJson(const CRuleSet& rules) {
+    std::string json;
+    WriteRulesJson(rules, [&](std::string_view text) { json += text; });
+    return json;
 }
 
 bool RulesFromJson(std::string_view text, CRuleSet& rules, std::string& error) {
@@ -239,7 +246,7 @@ bool RulesFromJson(std::string_view text, CRuleSet& rules, std::string& error) {
     return true;
 }
 
-std::string RuleListToJson(const CRuleSet& rules) {
+void WriteRuleListJson(const CRuleSet& rules, const CTextSink& sink) {
     std::string out = "[";
     for (int row = 0; row < rules.GetCount(); ++row) {
         out += row == 0 ? "\n  {" : ",\n  {";
@@ -258,7 +265,8 @@ std::string RuleListToJson(const CRuleSet& rules) {
                 AppendJsonString(out, cell.View());
         }
         out += "}";
+        PassOn(out, sink);
     }
     out += rules.IsEmpty() ? "]\n" : "\n]\n";
-    return out;
+    PassOn(out, sink, true);
 }

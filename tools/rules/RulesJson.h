@@ -2,12 +2,15 @@
 // unit of its texts. The README shows the document's shape.
 #pragma once
 
+#include "TextSink.h"
+
 #include <string>
 #include <string_view>
 
 class CRuleSet;
 
 // The export document: {"version": 1, "rules": [...]}, one member per line.
+void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink);
 std::string RulesToJson(const CRuleSet& rules);
 
 // Appends the rules of an export document. Refuses (with `error`, adding no rule) anything
@@ -17,4 +20,4 @@ bool RulesFromJson(std::string_view text, CRuleSet& rules, std::string& error);
 
 // The rule list's rows: an array of objects whose members are the list's cells, null where
 // the rule does not use a criterion.
-std::string RuleListToJson(const CRuleSet& rules);
+void WriteRuleListJson(const CRuleSet& rules, const CTextSink& sink);
