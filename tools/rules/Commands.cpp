@@ -106,19 +106,25 @@ private:
     size_t m_pos = 0;
 };
 
+// The file's bytes; false with the reason, which names the file.
 bool ReadWholeFile(const CString& path, std::vector<BYTE>& bytes, bool& missing,
                    std::string& error) {
     missing = false;
     CDiskFile file;
     if (!file.Open(path, CDiskFile::modeRead)) {
 #ifdef _WIN32
-        const unsigned long code = ::GetLastError();
+        const DWORD code = ::GetLastError();
+        const bool denied = code == ERROR_ACCESS_DENIED;
 #else
-        const unsigned long code = static_cast<unsigned long>(errno);
+        const DWORD code = static_cast<DWORD>(errno);
+        const bool denied = code == EACCES || code == EPERM;
 #endif
         missing = file.LastOpenError() == CDiskFile::OpenError::Missing;
-        error = missing ? "no such file"
-                        : "cannot be opened (system error " + std::to_string(code) + ")";
+        error = missing ? Utf8(path) + ": no such file"
+                        : Utf8(CFileException(denied ? CFileException::accessDenied
+                                                     : CFileException::genericException,
+                                              code, path)
+                                   .GetErrorMessage());
         return false;
     }
     try {
@@ -155,7 +161,7 @@ int LoadRules(CRulesHost& host, const CString& path, Purpose purpose, bool missi
     if (!ReadWholeFile(path, bytes, missing, error)) {
         if (missing && missingIsEmpty)
             return kExitOk;
-        Error(host, name + ": " + error);
+        Error(host, error);
         return kExitFailed;
     }
     const CRuleFileCheck check = CheckRuleFile(bytes.data(), bytes.size());
@@ -224,7 +230,7 @@ int RunCheck(const CArgs& args, CRulesHost& host) {
     bool missing = false;
     std::string error;
     if (!ReadWholeFile(path, bytes, missing, error)) {
-        Error(host, name + ": " + error);
+        Error(host, error);
         return kExitFailed;
     }
     const CRuleFileCheck check = CheckRuleFile(bytes.data(), bytes.size());
@@ -266,7 +272,7 @@ int RunImport(const CArgs& args, CRulesHost& host) {
         bool missing = false;
         std::string error;
         if (!ReadWholeFile(source, bytes, missing, error)) {
-            Error(host, Utf8(source) + ": " + error);
+            Error(host, error);
             return kExitFailed;
         }
         text.assign(bytes.begin(), bytes.end());
