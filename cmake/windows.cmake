@@ -38,6 +38,14 @@ file(WRITE ${CMAKE_BINARY_DIR}/Manifest.rc.in
   "#include <winuser.h>\nCREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${CMAKE_BINARY_DIR}/Quellix.manifest\"\n")
 configure_file(${CMAKE_BINARY_DIR}/Manifest.rc.in ${CMAKE_BINARY_DIR}/Manifest.rc COPYONLY)
 
+# The Win32 side shared by the GUI and quellix-rules: where the rule file lies, and reading a
+# window's snapshot.
+add_library(quellix_win STATIC
+  rules/DataFilePath.cpp
+  engine/Snapshot.cpp
+)
+target_link_libraries(quellix_win PUBLIC quellix_core shell32 user32)
+
 # The application code, shared by the exe and the Windows tests that drive it in-process.
 add_library(quellix_app STATIC
   ui/QuellixDlg.cpp
@@ -48,10 +56,9 @@ add_library(quellix_app STATIC
   rules/RuleEditorDlg.cpp
   ui/RuleList.cpp
   ui/RuleListFile.cpp
-  rules/DataFilePath.cpp
   engine/Watcher.cpp
 )
-target_link_libraries(quellix_app PUBLIC quellix_framework)
+target_link_libraries(quellix_app PUBLIC quellix_framework quellix_win)
 
 # Resources without the manifest, for test programs that show the dialogs in-process.
 configure_file(res/QuellixVersion.h.in ${CMAKE_BINARY_DIR}/generated/QuellixVersion.h @ONLY)

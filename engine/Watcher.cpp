@@ -25,20 +25,6 @@ using CBstr = std::unique_ptr<OLECHAR, BstrFree>;
 // The one installed watcher; the system's callbacks carry no context.
 CWatcher* g_pWatcher = nullptr;
 
-// The whole caption. GetWindowTextW reads another program's stored text without sending it a
-// message, so a hung window cannot stall us here. The buffer grows only for a longer caption.
-StringView ReadCaption(HWND hwnd, std::vector<WCHAR>& buffer) {
-    for (;;) {
-        buffer[0] = 0;
-        int n = ::GetWindowTextW(hwnd, buffer.data(), static_cast<int>(buffer.size()));
-        if (n < 0)
-            n = 0;
-        if (static_cast<size_t>(n) + 1 < buffer.size())
-            return StringView(buffer.data(), static_cast<size_t>(n));
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 // A local time to the whole second, as the user's locale writes a date with its time.
 CString LocalTimeText(SYSTEMTIME time) {
     time.wMilliseconds = 0;
@@ -112,19 +98,10 @@ void CWatcher::CancelPendingClose(CWindowInfo& rule) {
 
 void CWatcher::CheckWindowAgainstRules(HWND hwnd) {
     ::GetLocalTime(&m_time);
-    WCHAR className[512] = {};
-    ::GetClassNameW(hwnd, className, 512);
-    m_class.assign(className);
-
-    m_window.strClass = StringView(m_class);
-    m_window.strTitle = ReadCaption(hwnd, m_caption);
-    m_window.rcWindow = RECT{0, 0, 0, 0};
-    ::GetWindowRect(hwnd, &m_window.rcWindow);
-    m_window.dwStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
-    m_window.dwExStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
+    m_pWindow = &m_reader.Read(hwnd);
 
     // Each matching rule acts by itself; a match does not end the scan.
-    ScanRules(m_rules, m_window, [&](int i) {
+    ScanRules(m_rules, *m_pWindow, [&](int i) {
         CWindowInfo& rule = m_rules.GetAt(i);
         rule.m_hWnd = hwnd;
         if (rule.m_nDelayMs > 0) {
@@ -145,8 +122,8 @@ void CWatcher::CheckWindowAgainstRules(HWND hwnd) {
 }
 
 void CWatcher::OnReportMessage() {
-    if (!m_bReportPosted)
+    if (!m_bReportPosted || m_pWindow == nullptr)
         return;
     m_bReportPosted = false;
-    m_report.ShowForegroundReport(FormatForegroundReport(LocalTimeText(m_time).View(), m_window));
+    m_report.ShowForegroundReport(FormatForegroundReport(LocalTimeText(m_time).View(), *m_pWindow));
 }

@@ -3,10 +3,9 @@
 #pragma once
 
 #include "engine/Match.h"
+#include "engine/Snapshot.h"
 #include "framework/Handle.h"
 #include "rules/RuleSet.h"
-
-#include <string>
 
 // What the watcher tells the program that hosts it.
 class IForegroundReport {
@@ -52,10 +51,10 @@ private:
     // Timer ids are never reused, so a late timer can never be taken for a newer rule's.
     UINT_PTR m_nLastTimerId = 0;
 
-    // The latest event, kept until it is reported. The buffers are reused from event to event.
-    std::vector<WCHAR> m_caption = std::vector<WCHAR>(256);
-    std::basic_string<WCHAR> m_class;
-    CWindowSnapshot m_window;
+    // The latest event, kept until it is reported: the reader's buffers are reused from event
+    // to event, and its snapshot stays valid until the next one.
+    CSnapshotReader m_reader;
+    const CWindowSnapshot* m_pWindow = nullptr;
     SYSTEMTIME m_time{};
     bool m_bReportPosted = false;
 };

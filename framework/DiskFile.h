@@ -34,6 +34,8 @@ public:
     void Flush() override;
     void Close();
     bool IsOpen() const;
+    // The file's size in bytes; throws when the system cannot tell it.
+    std::uint64_t GetLength() const;
 
 private:
     [[noreturn]] void ThrowLastError() const;

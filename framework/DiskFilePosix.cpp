@@ -82,6 +82,13 @@ void CDiskFile::Write(const void* buffer, UINT count) {
     }
 }
 
+std::uint64_t CDiskFile::GetLength() const {
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0)
+        ThrowLastError();
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 void CDiskFile::Flush() {
     if (::fsync(m_fd) != 0)
         ThrowLastError();

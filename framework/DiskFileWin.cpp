@@ -54,6 +54,13 @@ void CDiskFile::Write(const void* buffer, UINT count) {
     }
 }
 
+std::uint64_t CDiskFile::GetLength() const {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(m_hFile.Get(), &size))
+        ThrowLastError();
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
 void CDiskFile::Flush() {
     if (!::FlushFileBuffers(m_hFile.Get()))
         ThrowLastError();

@@ -30,3 +30,22 @@ bool ParseInt32(StringView text, int& value) {
     value = static_cast<int>(v);
     return true;
 }
+
+bool ParseHex32(StringView text, DWORD& value) {
+    if (text.size() >= 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
+        text.remove_prefix(2);
+    if (text.empty() || text.size() > 8)
+        return false;
+    DWORD v = 0;
+    for (WCHAR16 c : text) {
+        const int d = c >= u'0' && c <= u'9'   ? c - u'0'
+                      : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                      : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                               : -1;
+        if (d < 0)
+            return false;
+        v = v << 4 | static_cast<DWORD>(d);
+    }
+    value = v;
+    return true;
+}

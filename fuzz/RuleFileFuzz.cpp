@@ -1,21 +1,47 @@
 // Loads a rule file from arbitrary bytes. What loads must store and load back to the same
-// records, and storing those again must give the same bytes.
+// records, and storing those again must give the same bytes. The rule tool's check of the
+// bytes must agree with what loaded.
 #include "framework/Archive.h"
 #include "rules/RuleSet.h"
+#include "tools/rules/RuleCheck.h"
 
 #include <cstdlib>
 #include <vector>
 
 namespace {
 
-void LoadAll(const void* data, size_t size, CRuleSet& out) {
+// Returns false when the file was cut short; the records before the cut stay.
+bool LoadAll(const void* data, size_t size, CRuleSet& out) {
     CMemFile file(data, size);
     CArchive ar(&file, CArchive::load);
     try {
         out.Load(ar);
+        return true;
     } catch (const CArchiveException&) {
-        // A short file: the records before the cut stay.
+        return false;
     }
+}
+
+// What CheckRuleFile promises about the loader (see RuleCheck.h).
+bool CheckAgrees(const CRuleFileCheck& check, bool loaded, int count) {
+    using Result = CRuleFileCheck::Result;
+    switch (check.result) {
+    case Result::Sound:
+    case Result::TrailingBytes:
+        return loaded && count == check.count && check.complete == check.count &&
+               check.offset <= check.size;
+    case Result::NegativeCount:
+        return loaded && count == 0;
+    case Result::CutInTitle:
+    case Result::CutInClass:
+        return count == check.complete + 1 && loaded == (check.count == count) &&
+               check.offset <= check.size;
+    case Result::NoCount:
+    case Result::CutInNumbers:
+    case Result::CountTooLarge:
+        return !loaded && count == check.complete;
+    }
+    return false;
 }
 
 std::vector<BYTE> StoreAll(const CRuleSet& rules) {
@@ -42,7 +68,11 @@ bool Same(const CWindowInfo& a, const CWindowInfo& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CRuleSet first;
-    LoadAll(data, size, first);
+    const bool loaded = LoadAll(data, size, first);
+    const CRuleFileCheck check = CheckRuleFile(data, size);
+    if (!CheckAgrees(check, loaded, first.GetCount()) ||
+        DescribeCheck(check).empty() != (check.result == CRuleFileCheck::Result::Sound))
+        std::abort();
     // Every record needs at least its 52 bytes of integers.
     if (static_cast<size_t>(first.GetCount()) * 52 > size)
         std::abort();

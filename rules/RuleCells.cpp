@@ -1,35 +1,33 @@
 #include "RuleCells.h"
 
-CString RuleCellText(const CWindowInfo& rule, int column) {
-    BOOL shown = FALSE;
+bool RuleCellShown(const CWindowInfo& rule, int column) {
     switch (column) {
     case 1:
-        shown = rule.m_bMatchTitle;
-        break;
+        return rule.m_bMatchTitle != 0;
     case 2:
-        shown = rule.m_bMatchClass;
-        break;
+        return rule.m_bMatchClass != 0;
     case 3:
     case 4:
-        shown = rule.m_bMatchLocation;
-        break;
+        return rule.m_bMatchLocation != 0;
     case 5:
     case 6:
-        shown = rule.m_bMatchDimensions;
-        break;
+        return rule.m_bMatchDimensions != 0;
     case 7:
-        shown = rule.m_bMatchStyle;
-        break;
+        return rule.m_bMatchStyle != 0;
     case 8:
-        shown = rule.m_bMatchExStyle;
-        break;
-    case 9: {
+        return rule.m_bMatchExStyle != 0;
+    case 9:
+        return true;
+    default:
+        return false;
+    }
+}
+
+CString RuleCellText(const CWindowInfo& rule, int column) {
+    if (column == 9) {
         CString delay;
         delay.Format(_T("%d"), rule.m_nDelayMs);
         return delay;
     }
-    default:
-        break;
-    }
-    return shown ? RecordCellText(rule, column) : CString();
+    return RuleCellShown(rule, column) ? RecordCellText(rule, column) : CString();
 }

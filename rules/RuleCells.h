@@ -7,6 +7,8 @@
 // The record's nine columns and the delay.
 inline constexpr int kRuleColumnCount = kRecordColumnCount + 1;
 
-// Columns 1 to 9: a criterion's cell stays empty unless the rule asks for it; the delay
-// is always shown.
+// Columns 1 to 9: whether the cell shows its value. A criterion's cell is shown only when the
+// rule asks for it; the delay always is.
+bool RuleCellShown(const CWindowInfo& rule, int column);
+// Columns 1 to 9: the text of a shown cell, or an empty text.
 CString RuleCellText(const CWindowInfo& rule, int column);

@@ -1,0 +1,655 @@
+#include "Commands.h"
+
+#include "RuleCheck.h"
+#include "RuleTable.h"
+#include "RulesJson.h"
+#include "framework/DiskFile.h"
+#include "framework/Parse.h"
+#include "framework/Utf8.h"
+#include "rules/RuleFile.h"
+#include "rules/RuleSet.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr char kProgram[] = "quellix-rules";
+
+constexpr char kUsage[] =
+    R"(Usage: quellix-rules COMMAND [ARGUMENTS]
+
+Reads, checks and changes Quellix's rule file (Data.dat).
+
+Commands:
+  list [FILE] [--json]     show the rules as the rule list does
+  check FILE               check that FILE is a sound rule file
+  export FILE              write the rules of FILE as JSON to standard output
+  import JSON --out FILE   write the rules of a JSON document to FILE
+  add FILE [CRITERIA]      append a rule to FILE
+  remove FILE N            remove rule N (as Sr shows it) from FILE
+  match [FILE] [--all]     show the open windows that the rules match (Windows)
+
+On Windows FILE defaults to the user's Data.dat; elsewhere it must be given.
+'quellix-rules COMMAND --help' describes a command.
+
+Exit status: 0 done; 1 a file could not be read or written, or is damaged;
+2 wrong usage.
+)";
+
+struct COption {
+    const char* name;
+    bool takesValue;
+    bool required = false;
+};
+
+struct CArgs {
+    std::vector<CString> positional;
+    std::vector<std::pair<std::string, CString>> options;
+
+    const CString* Get(std::string_view name) const {
+        for (const auto& option : options)
+            if (option.first == name)
+                return &option.second;
+        return nullptr;
+    }
+    bool Has(std::string_view name) const { return Get(name) != nullptr; }
+};
+
+struct CCommand {
+    const char* name;
+    size_t minArgs;
+    size_t maxArgs;
+    std::vector<COption> options;
+    const char* help;
+    int (*run)(const CArgs&, CRulesHost&);
+};
+
+std::string Utf8(const CString& text) {
+    return ToUtf8(text.View());
+}
+
+void Error(CRulesHost& host, const std::string& message) {
+    host.Err(std::string(kProgram) + ": " + message + "\n");
+}
+
+// A value that the command cannot take: the message and where to read more.
+int ValueError(CRulesHost& host, const char* command, const std::string& message) {
+    Error(host, message);
+    host.Err(std::string("Try '") + kProgram + " " + command + " --help'.\n");
+    return kExitUsage;
+}
+
+// ---- Reading and writing rule files
+
+enum class Purpose { Read, Change };
+
+// Bytes already in memory, read where they are.
+class CBytesFile : public CFile {
+public:
+    explicit CBytesFile(const std::vector<BYTE>& bytes) : m_bytes(bytes) {}
+    UINT Read(void* buffer, UINT count) override {
+        const size_t n = std::min<size_t>(count, m_bytes.size() - m_pos);
+        if (n != 0)
+            std::memcpy(buffer, m_bytes.data() + m_pos, n);
+        m_pos += n;
+        return static_cast<UINT>(n);
+    }
+    void Write(const void*, UINT) override { throw CArchiveException(CArchiveException::badIndex); }
+
+private:
+    const std::vector<BYTE>& m_bytes;
+    size_t m_pos = 0;
+};
+
+// The file's bytes; false with the reason, which names the file.
+bool ReadWholeFile(const CString& path, std::vector<BYTE>& bytes, bool& missing,
+                   std::string& error) {
+    missing = false;
+    CDiskFile file;
+    if (!file.Open(path, CDiskFile::modeRead)) {
+#ifdef _WIN32
+        const DWORD code = ::GetLastError();
+        const bool denied = code == ERROR_ACCESS_DENIED;
+#else
+        const DWORD code = static_cast<DWORD>(errno);
+        const bool denied = code == EACCES || code == EPERM;
+#endif
+        missing = file.LastOpenError() == CDiskFile::OpenError::Missing;
+        error = missing ? Utf8(path) + ": no such file"
+                        : Utf8(CFileException(denied ? CFileException::accessDenied
+                                                     : CFileException::genericException,
+                                              code, path)
+                                   .GetErrorMessage());
+        return false;
+    }
+    try {
+        // Read in place at the size the file has; a file that grows meanwhile is read whole too.
+        const std::uint64_t length = file.GetLength();
+        bytes.resize(static_cast<size_t>(length < (1u << 30) ? length : 0) + 1);
+        size_t filled = 0;
+        while (UINT n = file.Read(bytes.data() + filled, static_cast<UINT>(std::min<size_t>(
+                                                             bytes.size() - filled, 1u << 30)))) {
+            filled += n;
+            if (filled == bytes.size())
+                bytes.resize(bytes.size() * 2);
+        }
+        bytes.resize(filled);
+        file.Close();
+        return true;
+    } catch (const CException& e) {
+        error = Utf8(e.GetErrorMessage());
+    } catch (const std::bad_alloc&) {
+        error = "out of memory";
+    }
+    return false;
+}
+
+// Reads every rule of the file into `rules`, or says why not. A missing file is an empty one
+// when `missingIsEmpty`. A file is changed only when it was read whole: its bytes after the
+// last rule would be lost, so they stop a change.
+int LoadRules(CRulesHost& host, const CString& path, Purpose purpose, bool missingIsEmpty,
+              CRuleSet& rules) {
+    const std::string name = Utf8(path);
+    std::vector<BYTE> bytes;
+    bool missing = false;
+    std::string error;
+    if (!ReadWholeFile(path, bytes, missing, error)) {
+        if (missing && missingIsEmpty)
+            return kExitOk;
+        Error(host, error);
+        return kExitFailed;
+    }
+    const CRuleFileCheck check = CheckRuleFile(bytes.data(), bytes.size());
+    const char* unchanged = "was not read completely, so it is left unchanged";
+    if (!check.Readable()) {
+        Error(host, name + ": " + DescribeCheck(check));
+        if (purpose == Purpose::Change)
+            Error(host, name + " " + unchanged);
+        return kExitFailed;
+    }
+    if (check.result == CRuleFileCheck::Result::TrailingBytes) {
+        Error(host, name + ": warning: " + DescribeCheck(check));
+        if (purpose == Purpose::Change) {
+            Error(host, name + " " + unchanged + " ('export' and 'import' write it without them)");
+            return kExitFailed;
+        }
+    }
+    CBytesFile file(bytes);
+    CArchive ar(&file, CArchive::load);
+    rules.Load(ar); // the check found every rule whole
+    return kExitOk;
+}
+
+int SaveRules(CRulesHost& host, const CString& path, const CRuleSet& rules) {
+    CRuleFile file(path);
+    const CRuleFile::CSaveResult result = file.Save(rules);
+    if (result.saved)
+        return kExitOk;
+    Error(host, Utf8(result.message));
+    return kExitFailed;
+}
+
+// FILE, or the user's rule file when it is left out.
+bool RuleFileArgument(const CArgs& args, CRulesHost& host, CString& path, bool& defaulted) {
+    defaulted = args.positional.empty();
+    path = defaulted ? host.DefaultRuleFile() : args.positional[0];
+    return !path.IsEmpty();
+}
+
+int NoDefaultFile(CRulesHost& host, const char* command) {
+    return ValueError(host, command, "give FILE: there is no default rule file here");
+}
+
+// ---- The commands
+
+int RunList(const CArgs& args, CRulesHost& host) {
+    CString path;
+    bool defaulted = false;
+    if (!RuleFileArgument(args, host, path, defaulted))
+        return NoDefaultFile(host, "list");
+    CRuleSet rules;
+    if (int code = LoadRules(host, path, Purpose::Read, defaulted, rules))
+        return code;
+    const CTextSink out = [&](std::string_view text) { host.Out(text); };
+    if (args.Has("json"))
+        WriteRuleListJson(rules, out);
+    else
+        WriteRuleList(rules, out);
+    return kExitOk;
+}
+
+int RunCheck(const CArgs& args, CRulesHost& host) {
+    const CString& path = args.positional[0];
+    const std::string name = Utf8(path);
+    std::vector<BYTE> bytes;
+    bool missing = false;
+    std::string error;
+    if (!ReadWholeFile(path, bytes, missing, error)) {
+        Error(host, error);
+        return kExitFailed;
+    }
+    const CRuleFileCheck check = CheckRuleFile(bytes.data(), bytes.size());
+    if (!check.Readable()) {
+        host.Err(name + ": " + DescribeCheck(check) + "\n");
+        return kExitFailed;
+    }
+    const std::string counts = std::to_string(check.count) +
+                               (check.count == 1 ? " rule in " : " rules in ") +
+                               std::to_string(check.size) + " bytes";
+    if (check.result == CRuleFileCheck::Result::Sound) {
+        host.Out(name + ": sound, " + counts + "\n");
+    } else {
+        host.Out(name + ": " + counts + "\n");
+        host.Err(name + ": warning: " + DescribeCheck(check) + "\n");
+    }
+    return kExitOk;
+}
+
+int RunExport(const CArgs& args, CRulesHost& host) {
+    CRuleSet rules;
+    if (int code = LoadRules(host, args.positional[0], Purpose::Read, false, rules))
+        return code;
+    WriteRulesJson(rules, [&](std::string_view text) { host.Out(text); });
+    return kExitOk;
+}
+
+int RunImport(const CArgs& args, CRulesHost& host) {
+    const CString* out = args.Get("out");
+    const CString& source = args.positional[0];
+    std::string text;
+    if (source == _T("-")) {
+        if (!host.ReadInput(text)) {
+            Error(host, "standard input could not be read");
+            return kExitFailed;
+        }
+    } else {
+        std::vector<BYTE> bytes;
+        bool missing = false;
+        std::string error;
+        if (!ReadWholeFile(source, bytes, missing, error)) {
+            Error(host, error);
+            return kExitFailed;
+        }
+        text.assign(bytes.begin(), bytes.end());
+    }
+    CRuleSet rules;
+    std::string error;
+    if (!RulesFromJson(text, rules, error)) {
+        Error(host, (source == _T("-") ? std::string("standard input") : Utf8(source)) + ": " +
+                        error + "; nothing was written");
+        return kExitFailed;
+    }
+    if (int code = SaveRules(host, *out, rules))
+        return code;
+    host.Out(Utf8(*out) + ": " + std::to_string(rules.GetCount()) +
+             (rules.GetCount() == 1 ? " rule written\n" : " rules written\n"));
+    return kExitOk;
+}
+
+// "A,B": two whole numbers.
+bool ParsePair(StringView text, int& a, int& b) {
+    const size_t comma = text.find(u',');
+    return comma != StringView::npos && ParseInt32(text.substr(0, comma), a) &&
+           ParseInt32(text.substr(comma + 1), b);
+}
+
+// The rule that the options describe; returns kExitOk or the usage error it reported.
+int RuleFromOptions(const CArgs& args, CRulesHost& host, CWindowInfo& rule) {
+    rule.m_bMatchTitle = rule.m_bMatchClass = rule.m_bMatchLocation = FALSE;
+    rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = FALSE;
+    auto refuse = [&](const std::string& message) { return ValueError(host, "add", message); };
+    auto noLineBreak = [](const CString& text) {
+        return text.View().find_first_of(_T("\r\n")) == StringView::npos;
+    };
+
+    if (const CString* cls = args.Get("class")) {
+        if (cls->IsEmpty())
+            return refuse("--class: a window class is never empty");
+        if (cls->GetLength() > 256)
+            return refuse("--class: a window class has at most 256 characters");
+        if (!noLineBreak(*cls))
+            return refuse("--class: a line break cannot be stored in the rule file");
+        rule.m_strClass = *cls;
+        rule.m_bMatchClass = TRUE;
+    }
+    if (const CString* title = args.Get("title")) {
+        if (!noLineBreak(*title))
+            return refuse("--title: a line break cannot be stored in the rule file");
+        rule.m_strTitle = *title;
+        rule.m_bMatchTitle = TRUE;
+    }
+    long long x = 0, y = 0;
+    if (const CString* location = args.Get("location")) {
+        int a = 0, b = 0;
+        if (!ParsePair(location->View(), a, b))
+            return refuse("--location: expected X,Y: two whole numbers, like 100,-20");
+        x = a;
+        y = b;
+        rule.m_bMatchLocation = TRUE;
+    }
+    long long width = 0, height = 0;
+    if (const CString* size = args.Get("size")) {
+        int a = 0, b = 0;
+        if (!ParsePair(size->View(), a, b) || a < 0 || b < 0)
+            return refuse("--size: expected W,H: two whole numbers from 0 to 2147483647, "
+                          "like 800,600");
+        width = a;
+        height = b;
+        rule.m_bMatchDimensions = TRUE;
+    }
+    if (x + width > INT_MAX || y + height > INT_MAX)
+        return refuse("--location and --size: the right or bottom edge would be beyond "
+                      "2147483647");
+    rule.m_rcWindow = {static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + width),
+                       static_cast<LONG>(y + height)};
+    for (const char* name : {"style", "exstyle"}) {
+        if (const CString* value = args.Get(name)) {
+            const bool style = name[0] == 's';
+            if (!ParseHex32(value->View(), style ? rule.m_dwStyle : rule.m_dwExStyle))
+                return refuse(std::string("--") + name +
+                              ": expected up to 8 hexadecimal digits, like 14cf0000");
+            (style ? rule.m_bMatchStyle : rule.m_bMatchExStyle) = TRUE;
+        }
+    }
+    if (const CString* delay = args.Get("delay")) {
+        if (!ParseInt32(delay->View(), rule.m_nDelayMs) || rule.m_nDelayMs < 0)
+            return refuse("--delay: expected milliseconds from 0 to 2147483647");
+    }
+    if (!rule.m_bMatchTitle && !rule.m_bMatchClass && !rule.m_bMatchLocation &&
+        !rule.m_bMatchDimensions && !rule.m_bMatchStyle && !rule.m_bMatchExStyle)
+        return refuse("a rule needs at least one criterion (--class, --title, --location, "
+                      "--size, --style or --exstyle): without one it would close every window");
+    return kExitOk;
+}
+
+int RunAdd(const CArgs& args, CRulesHost& host) {
+    auto rule = std::make_unique<CWindowInfo>();
+    if (int code = RuleFromOptions(args, host, *rule))
+        return code;
+    const CString& path = args.positional[0];
+    CRuleSet rules;
+    if (int code = LoadRules(host, path, Purpose::Change, true, rules))
+        return code;
+    const int index = rules.Add(std::move(rule));
+    if (int code = SaveRules(host, path, rules))
+        return code;
+    host.Out(Utf8(path) + ": rule " + std::to_string(index + 1) + " added\n");
+    return kExitOk;
+}
+
+int RunRemove(const CArgs& args, CRulesHost& host) {
+    const CString& path = args.positional[0];
+    int number = 0;
+    if (!ParseInt32(args.positional[1].View(), number) || number < 1)
+        return ValueError(host, "remove", "N must be a rule's number as Sr shows it: 1 or more");
+    CRuleSet rules;
+    if (int code = LoadRules(host, path, Purpose::Change, false, rules))
+        return code;
+    if (number > rules.GetCount())
+        return ValueError(host, "remove",
+                          Utf8(path) + " has " + std::to_string(rules.GetCount()) +
+                              (rules.GetCount() == 1 ? " rule" : " rules") + ": there is no rule " +
+                              std::to_string(number));
+    rules.Remove(number - 1);
+    if (int code = SaveRules(host, path, rules))
+        return code;
+    host.Out(Utf8(path) + ": rule " + std::to_string(number) + " removed, " +
+             std::to_string(rules.GetCount()) + " left\n");
+    return kExitOk;
+}
+
+int RunMatch(const CArgs& args, CRulesHost& host) {
+    CString path;
+    bool defaulted = false;
+    if (!RuleFileArgument(args, host, path, defaulted))
+        return NoDefaultFile(host, "match");
+    CRuleSet rules;
+    if (int code = LoadRules(host, path, Purpose::Read, defaulted, rules))
+        return code;
+
+    std::vector<CTableColumn> columns;
+    for (int c = 1; c < kRecordColumnCount; ++c)
+        columns.push_back({Utf8(CString(kRecordColumns[static_cast<size_t>(c)].caption)),
+                           kRuleListColumns[static_cast<size_t>(c)].numeric});
+    columns.push_back({"Rules", false});
+    std::vector<std::string> cells;
+    CWindowInfo window; // the record of a matched window, for its cell texts
+    const bool listed = host.ForEachWindow(args.Has("all"), [&](const CWindowSnapshot& snapshot) {
+        std::string matching;
+        for (int i = 0; i < rules.GetCount(); ++i)
+            if (MatchesRule(rules.GetAt(i), snapshot))
+                matching += (matching.empty() ? "" : ", ") + std::to_string(i + 1);
+        if (matching.empty())
+            return;
+        window.m_strTitle = CString(snapshot.strTitle);
+        window.m_strClass = CString(snapshot.strClass);
+        window.m_rcWindow = snapshot.rcWindow;
+        window.m_dwStyle = snapshot.dwStyle;
+        window.m_dwExStyle = snapshot.dwExStyle;
+        for (int c = 1; c < kRecordColumnCount; ++c)
+            cells.push_back(TableCellText(RecordCellText(window, c).View()));
+        cells.push_back(matching);
+    });
+    if (!listed)
+        return ValueError(host, "match", "match lists the open windows on Windows only");
+    if (cells.empty()) {
+        host.Out("No open window matches a rule.\n");
+        return kExitOk;
+    }
+    const size_t n = columns.size();
+    WriteTable(
+        columns, cells.size() / n,
+        [&](size_t row, size_t column, std::string& text) { text = cells[row * n + column]; },
+        [&](std::string_view text) { host.Out(text); });
+    return kExitOk;
+}
+
+const std::vector<CCommand>& Commands() {
+    static const std::vector<CCommand> commands = {
+        {"list",
+         0,
+         1,
+         {{"json", false}},
+         R"(Usage: quellix-rules list [FILE] [--json]
+
+Shows the rules of FILE as the rule list does: Sr, Window Text, Window Class,
+X, Y, Width, Height, Style, Ex Style and Delay. A cell is empty when its rule
+does not use that criterion. On Windows FILE defaults to the user's Data.dat.
+
+  --json   print the rows as a JSON array instead: one object per rule with
+           the members sr, title, class, x, y, width, height, style, exStyle
+           and delay; a criterion that the rule does not use is null
+)",
+         RunList},
+        {"check",
+         1,
+         1,
+         {},
+         R"(Usage: quellix-rules check FILE
+
+Checks that FILE is a sound rule file and prints a one-line summary (exit 0).
+Otherwise it prints the first problem with its byte offset (exit 1): a file or
+rule cut short, a count larger than the rules that follow, a negative count.
+Bytes after the last rule, which Quellix ignores, are a warning (exit 0).
+)",
+         RunCheck},
+        {"export",
+         1,
+         1,
+         {},
+         R"(Usage: quellix-rules export FILE
+
+Writes the rules of FILE to standard output as JSON, losslessly: 'import'
+writes the same file back byte for byte.
+)",
+         RunExport},
+        {"import",
+         1,
+         1,
+         {{"out", true, true}},
+         R"(Usage: quellix-rules import JSON --out FILE
+
+Writes the rules of the JSON document (as 'export' writes it; - reads standard
+input) to the rule file FILE, replacing it. The file is written to a temporary
+file first, so a failed write leaves FILE as it was.
+)",
+         RunImport},
+        {"add",
+         1,
+         1,
+         {{"class", true},
+          {"title", true},
+          {"location", true},
+          {"size", true},
+          {"style", true},
+          {"exstyle", true},
+          {"delay", true}},
+         R"(Usage: quellix-rules add FILE [--class C] [--title T] [--location X,Y]
+                         [--size W,H] [--style HEX] [--exstyle HEX] [--delay MS]
+
+Appends a rule to FILE, creating it when it is missing. Each option but --delay
+is a criterion that a window must meet; a rule needs at least one.
+
+  --class C        the window class, exactly (1 to 256 characters)
+  --title T        the window text (caption), exactly; it may be empty
+  --location X,Y   the window's left and top edges, in pixels
+  --size W,H       the window's width and height, in pixels
+  --style HEX      the window style, in hexadecimal (14cf0000 or 0x14cf0000)
+  --exstyle HEX    the extended window style, in hexadecimal
+  --delay MS       milliseconds from the match to the close, 0 to 2147483647
+                   (default 100)
+)",
+         RunAdd},
+        {"remove",
+         2,
+         2,
+         {},
+         R"(Usage: quellix-rules remove FILE N
+
+Removes rule N, numbered from 1 as the Sr column shows it, from FILE.
+)",
+         RunRemove},
+        {"match",
+         0,
+         1,
+         {{"all", false}},
+         R"(Usage: quellix-rules match [FILE] [--all]
+
+Shows each open top-level window that at least one rule of FILE matches: its
+text, class, position, size and styles, and the rules (by Sr) that match it.
+It only looks: no window is closed or sent anything. Windows only; FILE
+defaults to the user's Data.dat.
+
+  --all   hidden windows too (a rule acts only on a window that comes to the
+          foreground, which is a visible one)
+)",
+         RunMatch},
+    };
+    return commands;
+}
+
+int UsageError(CRulesHost& host, const std::string& message, const char* usage) {
+    Error(host, message);
+    host.Err(usage);
+    return kExitUsage;
+}
+
+// Splits the arguments after the command into positionals and options.
+bool ParseArgs(const CCommand& command, const std::vector<CString>& raw, CArgs& args,
+               std::string& error, bool& help) {
+    help = false;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < raw.size(); ++i) {
+        const std::string arg = Utf8(raw[i]);
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+            args.positional.push_back(raw[i]);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return true;
+        }
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(2, equals == std::string::npos ? equals : equals - 2);
+        const COption* option = nullptr;
+        if (arg.starts_with("--"))
+            for (const COption& o : command.options)
+                if (name == o.name)
+                    option = &o;
+        if (option == nullptr) {
+            error = "unknown option " + arg.substr(0, equals);
+            return false;
+        }
+        if (args.Has(name)) {
+            error = "--" + name + " is given twice";
+            return false;
+        }
+        CString value;
+        if (equals != std::string::npos) {
+            if (!option->takesValue) {
+                error = "--" + name + " takes no value";
+                return false;
+            }
+            // The units after '=' as given (on Windows they need not be valid UTF-16).
+            value = CString(raw[i].View().substr(raw[i].View().find(u'=') + 1));
+        } else if (option->takesValue) {
+            if (i + 1 == raw.size()) {
+                error = "--" + name + " needs a value";
+                return false;
+            }
+            value = raw[++i];
+        }
+        args.options.emplace_back(name, value);
+    }
+    if (args.positional.size() < command.minArgs) {
+        error = "too few arguments";
+        return false;
+    }
+    if (args.positional.size() > command.maxArgs) {
+        error = "too many arguments";
+        return false;
+    }
+    for (const COption& option : command.options) {
+        if (option.required && !args.Has(option.name)) {
+            error = std::string("--") + option.name + " is required";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int RunRulesTool(const std::vector<CString>& raw, CRulesHost& host) {
+    if (raw.empty())
+        return UsageError(host, "no command given", kUsage);
+    const std::string name = Utf8(raw[0]);
+    if (name == "--help" || name == "-h" || name == "help") {
+        host.Out(kUsage);
+        return kExitOk;
+    }
+    for (const CCommand& command : Commands()) {
+        if (name != command.name)
+            continue;
+        CArgs args;
+        std::string error;
+        bool help = false;
+        if (!ParseArgs(command, raw, args, error, help))
+            return UsageError(host, std::string(command.name) + ": " + error, command.help);
+        if (help) {
+            host.Out(command.help);
+            return kExitOk;
+        }
+        return command.run(args, host);
+    }
+    return UsageError(host, "unknown command '" + name + "'", kUsage);
+}
