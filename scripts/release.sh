@@ -45,7 +45,8 @@ build() {
   local preset=$1 dir=build/$1
   cmake --preset "$preset" -DQUELLIX_UIACCESS="$uiaccess" >&2
   local targets=(Quellix)
-  if cmake --build "$dir" --target help | grep -qw quellix-rules; then
+  # grep reads the whole list: with -q it would stop early and break the pipe under pipefail.
+  if cmake --build "$dir" --target help | grep -w quellix-rules >/dev/null; then
     targets+=(quellix-rules)
   fi
   cmake --build "$dir" --target "${targets[@]}" -j "$(nproc)" >&2

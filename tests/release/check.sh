@@ -47,7 +47,7 @@ echo "=== release files"
 for arch in x86 x64; do
   case $arch in x86) preset=windows ;; x64) preset=windows64 ;; esac
   expected="Quellix.exe README.txt SHA256SUMS"
-  if cmake --build "build/$preset" --target help | grep -qw quellix-rules; then
+  if cmake --build "build/$preset" --target help | grep -w quellix-rules >/dev/null; then
     expected="Quellix.exe quellix-rules.exe README.txt SHA256SUMS"
   fi
   zip=dist/Quellix-$version-$arch.zip
