@@ -85,19 +85,23 @@ endif()
 # Measurement programs of the Win32 code, run on demand under Wine, not by ctest:
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/WindowListBench.exe [windows] [rounds]
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/CloseLatency.exe [events] [rounds]
-add_executable(WindowListBench bench/win/WindowListBench.cpp ${QUELLIX_RC})
-target_link_libraries(WindowListBench PRIVATE quellix_app quellix_winsupport)
-# The watcher's latency against a bare program that only hooks and posts.
-add_executable(BareCloser WIN32 bench/win/BareCloser.cpp)
-add_executable(LatencyTarget WIN32 bench/win/LatencyTarget.cpp)
-add_executable(CloseLatency bench/win/CloseLatency.cpp ${QUELLIX_RC})
-target_link_libraries(BareCloser PRIVATE quellix_warnings)
-target_link_libraries(LatencyTarget PRIVATE quellix_warnings)
-target_link_libraries(CloseLatency PRIVATE quellix_app quellix_winsupport)
-add_dependencies(CloseLatency BareCloser LatencyTarget)
+#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/IdleMessages.exe [seconds] [control]
+#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/RuleListPaintBench.exe [rules] [rounds]
+foreach(name WindowListBench CloseLatency IdleMessages RuleListPaintBench)
+  add_executable(${name} bench/win/${name}.cpp ${QUELLIX_RC})
+  target_link_libraries(${name} PRIVATE quellix_app quellix_winsupport)
+endforeach()
+# The watcher's latency against programs that only hook, read the window and post.
+foreach(name BareCloser PropsCloser LatencyTarget)
+  add_executable(${name} WIN32 bench/win/${name}.cpp)
+  target_link_libraries(${name} PRIVATE quellix_warnings)
+  if(MINGW)
+    # Wide entry point: wWinMain.
+    target_link_options(${name} PRIVATE -municode)
+  endif()
+endforeach()
+add_dependencies(CloseLatency BareCloser PropsCloser LatencyTarget)
 if(MINGW)
-  # Wide entry points: wmain and wWinMain.
+  # Wide entry point: wmain.
   target_link_options(WindowListBench PRIVATE -municode)
-  target_link_options(BareCloser PRIVATE -municode)
-  target_link_options(LatencyTarget PRIVATE -municode)
 endif()

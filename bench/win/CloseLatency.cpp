@@ -1,17 +1,26 @@
 // Time from a window's foreground event to its WM_CLOSE: the real main dialog (in this
-// process) with 1 and with 10,000 rules, against BareCloser.exe, which only hooks and posts.
-// The target (LatencyTarget.exe) measures in its own process; the phases alternate, so that
-// all of them see the same machine.
+// process) with 1 and with 10,000 rules, against two yardsticks: BareCloser.exe, which only
+// hooks and posts, and PropsCloser.exe, which also reads the window properties that the
+// watcher compares. The target (LatencyTarget.exe) measures in its own process; the phases
+// alternate, so that all of them see the same machine. The last phase leaves the status line
+// unwritten, to show what writing it costs. Then what each part of the watcher's
+// work per event costs, called in a loop.
 //   CloseLatency.exe [events per phase, default 100] [rounds, default 3]
+#include "engine/Report.h"
+#include "engine/Watcher.h"
 #include "framework/App.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
 #include "support/Driver.h"
 #include "ui/QuellixDlg.h"
 
+#include <oleauto.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +59,9 @@ std::vector<long long> Samples() {
 // Waits in GetMessage, as the program's own loop does, so that the hook is served as soon as
 // its event arrives.
 std::vector<long long> Measure(int events) {
+    // The start of the phase (a new process, the dialog's tray icon in the desktop's taskbar)
+    // keeps the machine busy for a moment; nothing is timed before it has settled.
+    WaitFor([] { return false; }, 500);
     const UINT fire = ::RegisterWindowMessageW(L"QuellixBench.Fire");
     const UINT closed = ::RegisterWindowMessageW(L"QuellixBench.Closed");
     const size_t start = Samples().size();
@@ -81,55 +93,172 @@ std::unique_ptr<CWindowInfo> RuleFor(HWND hwnd, const wchar_t* cls) {
     return rule;
 }
 
+// The main dialog with its status line left as it is: what writing it costs the latency.
+class CNoStatusDlg : public CQuellixDlg {
+    void ShowForegroundReport(const CString&) override {}
+};
+
 // The dialog with `rules` rules, of which only the first or the last matches. The others
 // differ from the window only in the last unit of their class name.
-std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events) {
+std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events,
+                                     bool writeStatus = true) {
     ResetDataFolder(); // no rules saved by the previous phase
+    std::unique_ptr<CQuellixDlg> dlg =
+        writeStatus ? std::make_unique<CQuellixDlg>() : std::make_unique<CNoStatusDlg>();
+    g_pMainDlg = dlg.get();
+    if (!dlg->Create(IDD_QUELLIX_DIALOG)) {
+        std::printf("no dialog\n");
+        std::exit(1);
+    }
+    {
+        // Each new count otherwise updates the list's scroll bars, and Wine takes ~30 ms for that.
+        CRedrawOff off(dlg->RuleList());
+        for (int row = 0; row < rules; ++row) {
+            const bool match = matchFirst ? row == 0 : row + 1 == rules;
+            dlg->AppendRuleRow(RuleFor(g_target, match ? L"QxLatencyTarget" : L"QxLatencyTargeX"));
+        }
+    }
+    std::vector<long long> samples = Measure(events);
+    ::DestroyWindow(dlg->m_hWnd);
+    g_pMainDlg = nullptr;
+    return samples;
+}
+
+// A yardstick program in its own process, in place of the dialog.
+std::vector<long long> MeasureCloser(const wchar_t* exe, int events) {
+    Process closer;
+    if (!closer.Start(L"\"" + BinaryPath(exe) + L"\"") || !closer.WaitIdle(10000)) {
+        std::printf("%ls did not start\n", exe);
+        std::exit(1);
+    }
+    std::vector<long long> samples = Measure(events);
+    closer.Kill();
+    return samples;
+}
+
+long long Median(std::vector<long long> s) {
+    std::sort(s.begin(), s.end());
+    return s[s.size() / 2];
+}
+
+void Print(const char* name, std::vector<long long> s, long long bare, long long props) {
+    std::sort(s.begin(), s.end());
+    long long sum = 0;
+    for (long long v : s)
+        sum += v;
+    const long long median = s[s.size() / 2];
+    std::printf("%-15s n=%4zu  median %6lld us  mean %6lld us  p90 %6lld us  min %6lld us"
+                "  /bare %.2f  /props %.2f\n",
+                name, s.size(), median, sum / static_cast<long long>(s.size()),
+                s[s.size() * 9 / 10], s.front(), static_cast<double>(median) / bare,
+                static_cast<double>(median) / props);
+}
+
+// Microseconds per call: the median of 9 batches of `calls` calls.
+double CostUs(const std::function<void()>& step, int calls) {
+    std::vector<double> batches;
+    for (int b = 0; b < 9; ++b) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < calls; ++i)
+            step();
+        batches.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                .count() /
+            calls);
+    }
+    std::sort(batches.begin(), batches.end());
+    return batches[batches.size() / 2];
+}
+
+class CStatusReport : public IForegroundReport {
+public:
+    explicit CStatusReport(HWND status) : m_status(status) {}
+    void ShowForegroundReport(const CString& report) override {
+        ::SetWindowTextW(m_status, report);
+    }
+
+private:
+    HWND m_status;
+};
+
+// What each part of the watcher's work per event costs, called in a loop against the target
+// window: the calls before the close, the scan, and the report after it.
+void PrintSteps(int calls) {
+    ResetDataFolder();
     CQuellixDlg dlg;
     g_pMainDlg = &dlg;
     if (!dlg.Create(IDD_QUELLIX_DIALOG)) {
         std::printf("no dialog\n");
         std::exit(1);
     }
-    CListCtrl& list = dlg.RuleList();
-    // Without this each insertion updates the list, and Wine takes minutes for 10,000.
-    list.SendMessage(WM_SETREDRAW, FALSE);
-    for (int row = 0; row < rules; ++row) {
-        const bool match = matchFirst ? row == 0 : row + 1 == rules;
-        auto rule = RuleFor(g_target, match ? L"QxLatencyTarget" : L"QxLatencyTargeX");
-        list.InsertItem(row, L"");
-        list.SetItemData(row, reinterpret_cast<DWORD_PTR>(rule.release()));
-    }
-    list.SendMessage(WM_SETREDRAW, TRUE);
-    std::vector<long long> samples = Measure(events);
+    const HWND w = g_target;
+    const HWND status = dlg.GetDlgItem(IDC_STATUS);
+    // A watcher of its own, not installed: the dialog's stays the one that hooks.
+    CRuleSet rules;
+    for (int i = 0; i < 10000; ++i)
+        rules.Add(RuleFor(w, L"QxLatencyTargeX"));
+    CStatusReport report(status);
+    CWatcher watcher(rules, report);
+
+    DWORD pid = 0;
+    SYSTEMTIME time{};
+    ::GetLocalTime(&time);
+    time.wMilliseconds = 0; // as the watcher converts it
+    int matches = 0;
+    WCHAR cls[512] = {};
+    ::GetClassNameW(w, cls, 512);
+    WCHAR caption[256] = {};
+    ::GetWindowTextW(w, caption, 256);
+    CWindowSnapshot window;
+    window.strClass = StringView(cls);
+    window.strTitle = StringView(caption);
+    ::GetWindowRect(w, &window.rcWindow);
+    window.dwStyle = static_cast<DWORD>(::GetWindowLongW(w, GWL_STYLE));
+    window.dwExStyle = static_cast<DWORD>(::GetWindowLongW(w, GWL_EXSTYLE));
+    const CString text = FormatForegroundReport(L"12/7/2026 4:32:10 PM", window);
+    MSG msg;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"GetWindowThreadProcessId", [&] { ::GetWindowThreadProcessId(w, &pid); }},
+        {"GetLocalTime", [&] { ::GetLocalTime(&time); }},
+        {"GetClassNameW, 512 units", [&] { ::GetClassNameW(w, cls, 512); }},
+        {"GetWindowTextW", [&] { ::GetWindowTextW(w, caption, 256); }},
+        {"GetWindowRect", [&] { ::GetWindowRect(w, &window.rcWindow); }},
+        {"GetWindowLongW, style", [&] { ::GetWindowLongW(w, GWL_STYLE); }},
+        {"GetWindowLongW, extended style", [&] { ::GetWindowLongW(w, GWL_EXSTYLE); }},
+        {"ScanRules, 10,000 rules, no match",
+         [&] { ScanRules(rules, window, [&](int) { ++matches; }); }},
+        {"report post + PeekMessage",
+         [&] {
+             ::PostMessageW(status, WM_NULL, 0, 0);
+             ::PeekMessageW(&msg, status, WM_NULL, WM_NULL, PM_REMOVE);
+         }},
+        {"time text: VarBstrFromDate",
+         [&] {
+             DATE date = 0;
+             BSTR raw = nullptr;
+             ::SystemTimeToVariantTime(&time, &date);
+             if (FAILED(::VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &raw)))
+                 std::exit(1);
+             ::SysFreeString(raw);
+         }},
+        {"FormatForegroundReport",
+         [&] { FormatForegroundReport(L"12/7/2026 4:32:10 PM", window); }},
+        {"status line SetWindowTextW", [&] { ::SetWindowTextW(status, text); }},
+        {"watcher: event + its report, no match",
+         [&] {
+             watcher.CheckWindowAgainstRules(w);
+             ::PeekMessageW(&msg, nullptr, CWatcher::kReportMessage, CWatcher::kReportMessage,
+                            PM_REMOVE);
+             watcher.OnReportMessage();
+         }},
+    };
+    std::printf("per call, median of 9 batches of %d:\n", calls);
+    for (const auto& [name, step] : steps)
+        std::printf("  %-40s %8.2f us\n", name, CostUs(step, calls));
+    if (matches != 0)
+        std::printf("a rule matched the target\n");
     ::DestroyWindow(dlg.m_hWnd);
     g_pMainDlg = nullptr;
-    return samples;
-}
-
-std::vector<long long> MeasureBare(int events) {
-    Process bare;
-    if (!bare.Start(L"\"" + BinaryPath(L"BareCloser.exe") + L"\"") || !bare.WaitIdle(10000)) {
-        std::printf("BareCloser.exe did not start\n");
-        std::exit(1);
-    }
-    std::vector<long long> samples = Measure(events);
-    bare.Kill();
-    return samples;
-}
-
-void Print(const char* name, std::vector<long long> s, long long bareMedian) {
-    std::sort(s.begin(), s.end());
-    long long sum = 0;
-    for (long long v : s)
-        sum += v;
-    const long long median = s[s.size() / 2];
-    std::printf("%-14s n=%3zu  median %6lld us  mean %6lld us  p90 %6lld us  min %6lld us", name,
-                s.size(), median, sum / static_cast<long long>(s.size()), s[s.size() * 9 / 10],
-                s.front());
-    if (bareMedian > 0)
-        std::printf("  median/bare %.2f", static_cast<double>(median) / bareMedian);
-    std::printf("\n");
 }
 
 } // namespace
@@ -161,22 +290,27 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::vector<long long> bare, one, manyLast, manyFirst;
+    std::vector<long long> bare, props, one, manyLast, manyFirst, noStatus;
     auto append = [](std::vector<long long>& to, const std::vector<long long>& from) {
         to.insert(to.end(), from.begin(), from.end());
     };
     for (int r = 0; r < rounds; ++r) {
-        append(bare, MeasureBare(events));
+        append(bare, MeasureCloser(L"BareCloser.exe", events));
+        append(props, MeasureCloser(L"PropsCloser.exe", events));
         append(one, MeasureDialog(1, true, events));
         append(manyLast, MeasureDialog(10000, false, events));
         append(manyFirst, MeasureDialog(10000, true, events));
+        append(noStatus, MeasureDialog(10000, false, events, false));
     }
-    std::sort(bare.begin(), bare.end());
-    const long long bareMedian = bare[bare.size() / 2];
-    Print("bare hook", bare, 0);
-    Print("1 rule", one, bareMedian);
-    Print("10000, last", manyLast, bareMedian);
-    Print("10000, first", manyFirst, bareMedian);
+    const long long bareMedian = Median(bare);
+    const long long propsMedian = Median(props);
+    Print("bare hook", bare, bareMedian, propsMedian);
+    Print("props hook", props, bareMedian, propsMedian);
+    Print("1 rule", one, bareMedian, propsMedian);
+    Print("10000, last", manyLast, bareMedian, propsMedian);
+    Print("10000, first", manyFirst, bareMedian, propsMedian);
+    Print("10000 no status", noStatus, bareMedian, propsMedian);
+    PrintSteps(events);
 
     target.Kill();
     ::DestroyWindow(driver);
