@@ -14,6 +14,7 @@
 #include <oleauto.h>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -24,6 +25,11 @@ using CBstr = std::unique_ptr<OLECHAR, BstrFree>;
 
 // The one installed watcher; the system's callbacks carry no context.
 CWatcher* g_pWatcher = nullptr;
+
+// How long the status line waits after an event. Writing an edit control takes the window
+// server for about half a millisecond under Wine, time that the target needs to take its
+// WM_CLOSE; the wait also gathers a burst of events into one write.
+constexpr UINT kReportDelayMs = 10;
 
 // A local time to the whole second, as the user's locale writes a date with its time.
 CString LocalTimeText(SYSTEMTIME time) {
@@ -50,6 +56,11 @@ void CALLBACK CWatcher::AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) 
             return;
         }
     }
+}
+
+void CALLBACK CWatcher::ReportTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_pWatcher != nullptr)
+        g_pWatcher->FlushReport();
 }
 
 void CALLBACK CWatcher::WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject, LONG,
@@ -87,6 +98,8 @@ void CWatcher::Remove() {
     // window and its timers are gone.
     for (int i = 0; i < m_rules.GetCount(); ++i)
         CancelPendingClose(m_rules.GetAt(i));
+    if (m_nReportTimer != 0)
+        ::KillTimer(nullptr, std::exchange(m_nReportTimer, 0));
     if (g_pWatcher == this)
         g_pWatcher = nullptr;
 }
@@ -115,15 +128,15 @@ void CWatcher::CheckWindowAgainstRules(HWND hwnd) {
         }
     });
 
-    // The report waits for the next turn of the message loop: a burst of events writes the
-    // status line once, with the last window.
-    if (!m_bReportPosted)
-        m_bReportPosted = ::PostMessageW(m_hOwner, kReportMessage, 0, 0) != FALSE;
+    // The report comes after the closes, from the message loop: a burst of events writes the
+    // status line once, with the last window. A thread timer, so that its id is the system's.
+    if (m_nReportTimer == 0)
+        m_nReportTimer = ::SetTimer(nullptr, 0, kReportDelayMs, ReportTimerProc);
 }
 
-void CWatcher::OnReportMessage() {
-    if (!m_bReportPosted || m_pWindow == nullptr)
+void CWatcher::FlushReport() {
+    if (m_nReportTimer == 0 || m_pWindow == nullptr)
         return;
-    m_bReportPosted = false;
+    ::KillTimer(nullptr, std::exchange(m_nReportTimer, 0));
     m_report.ShowForegroundReport(FormatForegroundReport(LocalTimeText(m_time).View(), *m_pWindow));
 }

@@ -20,16 +20,13 @@ protected:
 
 class CWatcher {
 public:
-    // Posted to the owner when a report is waiting; the owner calls OnReportMessage.
-    static constexpr UINT kReportMessage = WM_APP + 0x51;
-
     CWatcher(CRuleSet& rules, IForegroundReport& report) : m_rules(rules), m_report(report) {}
     ~CWatcher() { Remove(); }
     CWatcher(const CWatcher&) = delete;
     CWatcher& operator=(const CWatcher&) = delete;
 
-    // Watches from now on; pending closes are timers on `owner`, which also receives
-    // kReportMessage. Without a hook (the system refused it) nothing is watched, silently.
+    // Watches from now on; pending closes are timers on `owner`. Without a hook (the system
+    // refused it) nothing is watched, silently.
     void Install(HWND owner);
     // Stops watching and drops every close not yet done.
     void Remove();
@@ -37,12 +34,14 @@ public:
     void CheckWindowAgainstRules(HWND hwnd);
     // Drops the pending close of a rule that is being deleted.
     void CancelPendingClose(CWindowInfo& rule);
-    void OnReportMessage();
+    // Hands the waiting report, if any, to the host now.
+    void FlushReport();
 
 private:
     static void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject,
                                           LONG, DWORD, DWORD);
     static void CALLBACK AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
+    static void CALLBACK ReportTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
 
     CRuleSet& m_rules;
     IForegroundReport& m_report;
@@ -56,5 +55,5 @@ private:
     CSnapshotReader m_reader;
     const CWindowSnapshot* m_pWindow = nullptr;
     SYSTEMTIME m_time{};
-    bool m_bReportPosted = false;
+    UINT_PTR m_nReportTimer = 0; // a report waits while this one-shot timer runs
 };

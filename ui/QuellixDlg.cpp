@@ -61,7 +61,6 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Notify<&CQuellixDlg::OnGetRuleCell>(LVN_GETDISPINFOW, IDC_LIST_RULES),
         M::Raw<&CQuellixDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
         M::Raw<&CQuellixDlg::OnEndSession>(WM_ENDSESSION),
-        M::Raw<&CQuellixDlg::OnWatcherReport>(CWatcher::kReportMessage),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
            CDialog::OnWndMsg(msg, wp, lp, result);
@@ -172,11 +171,6 @@ void CQuellixDlg::OnDestroy() {
 
 void CQuellixDlg::ShowForegroundReport(const CString& report) {
     m_editStatus.SetWindowText(report);
-}
-
-LRESULT CQuellixDlg::OnWatcherReport(WPARAM, LPARAM) {
-    m_watcher.OnReportMessage();
-    return 0;
 }
 
 LRESULT CQuellixDlg::OnQueryEndSession(WPARAM, LPARAM) {

@@ -131,7 +131,6 @@ protected:
 
     // Foreground watcher (ui/QuellixDlg.cpp): the status line shows its reports.
     void ShowForegroundReport(const CString& report) override;
-    LRESULT OnWatcherReport(WPARAM wParam, LPARAM lParam);
 
     CMenu m_menuTray;
     CMenu m_menuHelp;

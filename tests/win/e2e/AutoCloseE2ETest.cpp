@@ -48,12 +48,14 @@ TEST_F(AutoClose, ARuleMadeFromAListedWindowClosesItWhenItComesToTheForeground) 
 
     ASSERT_TRUE(targets.MakeForeground(0));
     EXPECT_TRUE(targets.WaitCloses(1, 5000));
-    // The status line reports the window that came to the foreground.
-    const std::wstring status = app.ControlText(1018);
-    EXPECT_NE(status.find(
-                  L" - Title : Quellix Auto Close Target, Class : QxAutoTarget, X : 100, Y : 100"),
-              std::wstring::npos)
-        << std::string(status.begin(), status.end());
+    // The status line reports the window that came to the foreground, after the close.
+    const wchar_t kReport[] =
+        L" - Title : Quellix Auto Close Target, Class : QxAutoTarget, X : 100, Y : 100";
+    std::wstring status;
+    EXPECT_TRUE(WaitFor([&] {
+        status = app.ControlText(1018);
+        return status.find(kReport) != std::wstring::npos;
+    })) << std::string(status.begin(), status.end());
 }
 
 TEST_F(AutoClose, ADelayedRuleClosesOnceAfterItsDelayAndNotAfterExit) {

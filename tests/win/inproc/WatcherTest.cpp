@@ -201,6 +201,7 @@ TEST_F(Watcher, ABurstOfEventsWritesTheStatusLineOnceWithTheLastWindowAfterTheCl
     dlg->Watcher().CheckWindowAgainstRules(targets.Window(B));
     EXPECT_EQ(Status(), L"before");
     EXPECT_TRUE(targets.WaitCloses(1, 5000, static_cast<int>(A)));
+    ASSERT_TRUE(WaitFor([&] { return Status() != L"before"; }, 5000));
     ExpectReport(Status(), targets.Window(B), L"Beta", L"QxBeta");
     PumpUntil(NowMs() + 200);
     EXPECT_EQ(writes, 1);
