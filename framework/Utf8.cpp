@@ -20,13 +20,6 @@ void AppendCodePoint(std::string& out, char32_t c) {
     }
 }
 
-bool IsHigh(char32_t u) {
-    return u >= 0xD800 && u < 0xDC00;
-}
-bool IsLow(char32_t u) {
-    return u >= 0xDC00 && u < 0xE000;
-}
-
 } // namespace
 
 std::string ToUtf8(StringView text) {
@@ -34,9 +27,10 @@ std::string ToUtf8(StringView text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t u = static_cast<char16_t>(text[i]);
-        if (IsHigh(u) && i + 1 < text.size() && IsLow(static_cast<char16_t>(text[i + 1]))) {
+        if (IsHighSurrogate(u) && i + 1 < text.size() &&
+            IsLowSurrogate(static_cast<char16_t>(text[i + 1]))) {
             u = 0x10000 + ((u - 0xD800) << 10) + (static_cast<char16_t>(text[++i]) - 0xDC00);
-        } else if (IsHigh(u) || IsLow(u)) {
+        } else if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
             u = 0xFFFD;
         }
         AppendCodePoint(out, u);

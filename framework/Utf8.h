@@ -6,6 +6,13 @@
 #include <string>
 #include <string_view>
 
+inline bool IsHighSurrogate(unsigned unit) {
+    return unit >= 0xD800 && unit < 0xDC00;
+}
+inline bool IsLowSurrogate(unsigned unit) {
+    return unit >= 0xDC00 && unit < 0xE000;
+}
+
 // An unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(StringView text);
 // An invalid byte sequence becomes U+FFFD.

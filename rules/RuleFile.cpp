@@ -85,6 +85,15 @@ CString UnreadableAsideName(StringView dataFile, const CDateTime& t, int number)
     return name;
 }
 
+// The first aside name for `path` at this second that no file has.
+static CString FreeAsideName(StringView path) {
+    const CDateTime now = CDateTime::Now();
+    CString name;
+    for (int n = 0; DiskFiles::Exists(name = UnreadableAsideName(path, now, n)); ++n) {
+    }
+    return name;
+}
+
 CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
     CLoadResult result;
     CDiskFile file;
@@ -111,12 +120,7 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
 
     // Not read whole: keep every byte of it under a name that no save will touch.
     result.status = LoadStatus::Incomplete;
-    const CDateTime now = CDateTime::Now();
-    for (int n = 0;; ++n) {
-        m_strAside = UnreadableAsideName(m_strPath.View(), now, n);
-        if (!DiskFiles::Exists(m_strAside))
-            break;
-    }
+    m_strAside = FreeAsideName(m_strPath.View());
     Append(result.message,
            _T("\n\nThe rule file %s was not read completely, so it is kept unchanged. "
               "Before the rules are saved again, it is renamed to %s in the same folder."),
@@ -145,9 +149,8 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
     CSaveResult result;
     if (!m_strAside.IsEmpty() && DiskFiles::Exists(m_strPath)) {
         // The name may have been taken since the load.
-        CString aside = m_strAside;
-        for (int n = 1; DiskFiles::Exists(aside); ++n)
-            aside = UnreadableAsideName(m_strPath.View(), CDateTime::Now(), n);
+        const CString aside =
+            DiskFiles::Exists(m_strAside) ? FreeAsideName(m_strPath.View()) : m_strAside;
         if (!DiskFiles::Rename(m_strPath, aside)) {
             result.message = OpenFailure(m_strPath);
             Append(result.message,
@@ -156,7 +159,6 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
                    m_strPath, FileName(aside));
             return result;
         }
-        m_strAside = aside;
     }
     m_strAside.Empty();
 

@@ -22,8 +22,6 @@ public:
     explicit CQuellixDlg(CWnd* parent = nullptr);
     ~CQuellixDlg() override;
 
-    void Serialize(CArchive& ar) override;
-
     // Window list (ui/WindowList.cpp)
     void SetupWindowListColumns();
     void RefreshWindowList();

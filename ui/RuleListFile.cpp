@@ -2,15 +2,7 @@
 #include "QuellixDlg.h"
 
 #include "framework/App.h"
-#include "framework/Archive.h"
 #include "rules/DataFilePath.h"
-
-void CQuellixDlg::Serialize(CArchive& ar) {
-    if (ar.IsStoring())
-        m_rules.Store(ar);
-    else
-        m_rules.Load(ar);
-}
 
 void CQuellixDlg::SerializeRuleFile(BOOL save) {
     if (save) {

@@ -1,6 +1,6 @@
 // Time from a window's foreground event to its WM_CLOSE: the real main dialog (in this
 // process) with 1 and with 10,000 rules, against two yardsticks: BareCloser.exe, which only
-// hooks and posts, and PropsCloser.exe, which also reads the window properties that the
+// hooks and posts, and "BareCloser.exe props", which also reads the window properties that the
 // watcher compares. The target (LatencyTarget.exe) measures in its own process; the phases
 // alternate, so that all of them see the same machine. The last phase leaves the status line
 // unwritten, to show what writing it costs. Then what each part of the watcher's
@@ -125,10 +125,11 @@ std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events,
 }
 
 // A yardstick program in its own process, in place of the dialog.
-std::vector<long long> MeasureCloser(const wchar_t* exe, int events) {
+std::vector<long long> MeasureCloser(const wchar_t* arguments, int events) {
     Process closer;
-    if (!closer.Start(L"\"" + BinaryPath(exe) + L"\"") || !closer.WaitIdle(10000)) {
-        std::printf("%ls did not start\n", exe);
+    if (!closer.Start(L"\"" + BinaryPath(L"BareCloser.exe") + L"\" " + arguments) ||
+        !closer.WaitIdle(10000)) {
+        std::printf("BareCloser.exe did not start\n");
         std::exit(1);
     }
     std::vector<long long> samples = Measure(events);
@@ -289,8 +290,8 @@ int main(int argc, char** argv) {
         to.insert(to.end(), from.begin(), from.end());
     };
     for (int r = 0; r < rounds; ++r) {
-        append(bare, MeasureCloser(L"BareCloser.exe", events));
-        append(props, MeasureCloser(L"PropsCloser.exe", events));
+        append(bare, MeasureCloser(L"", events));
+        append(props, MeasureCloser(L"props", events));
         append(one, MeasureDialog(1, true, events));
         append(manyLast, MeasureDialog(10000, false, events));
         append(manyFirst, MeasureDialog(10000, true, events));

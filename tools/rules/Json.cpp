@@ -4,16 +4,6 @@
 
 namespace {
 
-bool IsSurrogate(unsigned u) {
-    return u >= 0xD800 && u < 0xE000;
-}
-bool IsHigh(unsigned u) {
-    return u >= 0xD800 && u < 0xDC00;
-}
-bool IsLow(unsigned u) {
-    return u >= 0xDC00 && u < 0xE000;
-}
-
 void AppendEscape(std::string& out, unsigned unit) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += "\\u";
@@ -247,9 +237,9 @@ void AppendJsonString(std::string& out, StringView text) {
     };
     for (size_t i = 0; i < text.size(); ++i) {
         const unsigned u = static_cast<std::uint16_t>(text[i]);
-        if (IsSurrogate(u)) {
-            if (IsHigh(u) && i + 1 < text.size() &&
-                IsLow(static_cast<std::uint16_t>(text[i + 1]))) {
+        if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
+            if (IsHighSurrogate(u) && i + 1 < text.size() &&
+                IsLowSurrogate(static_cast<std::uint16_t>(text[i + 1]))) {
                 ++i;
                 continue;
             }
