@@ -113,6 +113,7 @@ CWindowInfo* CQuellixDlg::GetListedWindow(int row) {
 
 void CQuellixDlg::RefreshWindowList() {
     CWaitCursor wait;
+    CDrawLater drawLater(m_listWindows);
     ClearRecordList();
     ReleaseWindowIcons();
     if (m_bDisplayWindowIcon) {

@@ -329,6 +329,7 @@ TEST_F(WindowListTest, IconsAreLookedUpOnceWhenRowsAreFirstDrawnOneImagePerIcon)
     g_iconAsks.clear();
     Command(IDC_REFRESH);
     EXPECT_TRUE(g_iconAsks.empty()) << "the refresh itself asks no window for its icon";
+    EXPECT_TRUE(::IsWindowVisible(List()));
     DrawList();
     for (HWND h : targets) {
         ASSERT_TRUE(RowIsVisible(h));
