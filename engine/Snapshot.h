@@ -11,6 +11,10 @@ public:
     // The snapshot's texts point into this reader and stay valid until the next Read. After
     // the first caption of a size, reading allocates nothing.
     const CWindowSnapshot& Read(HWND hwnd);
+    // The class name alone, and the stored caption alone, whole; each stays valid until the
+    // next read of the same text.
+    StringView ReadClass(HWND hwnd);
+    StringView ReadCaption(HWND hwnd);
 
 private:
     WCHAR m_szClass[512] = {};

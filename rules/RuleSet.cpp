@@ -37,18 +37,7 @@ int CRuleSet::Add(std::unique_ptr<CWindowInfo> rule) {
 
 void CRuleSet::Replace(int i, const CWindowInfo& values) {
     CWindowInfo& rule = GetAt(i);
-    rule.m_strTitle = values.m_strTitle;
-    rule.m_strClass = values.m_strClass;
-    rule.m_rcWindow = values.m_rcWindow;
-    rule.m_dwStyle = values.m_dwStyle;
-    rule.m_dwExStyle = values.m_dwExStyle;
-    rule.m_bMatchTitle = values.m_bMatchTitle;
-    rule.m_bMatchClass = values.m_bMatchClass;
-    rule.m_bMatchLocation = values.m_bMatchLocation;
-    rule.m_bMatchDimensions = values.m_bMatchDimensions;
-    rule.m_bMatchStyle = values.m_bMatchStyle;
-    rule.m_bMatchExStyle = values.m_bMatchExStyle;
-    rule.m_nDelayMs = values.m_nDelayMs;
+    rule.TakeRuleOf(values);
     m_keys[static_cast<size_t>(i)] = CRuleKey::Of(rule);
 }
 

@@ -19,6 +19,15 @@ public:
         return copy;
     }
 
+    // Takes every member of `rule` but this record's window handle and pending-close timer.
+    void TakeRuleOf(const CWindowInfo& rule) {
+        const HWND hwnd = m_hWnd;
+        const UINT_PTR timerId = m_nTimerId;
+        *this = rule;
+        m_hWnd = hwnd;
+        m_nTimerId = timerId;
+    }
+
     // Stores or loads the record in the rule file's layout; the window handle is never stored.
     void Serialize(CArchive& ar) override;
     void Store(CArchive& ar) const;
@@ -42,4 +51,5 @@ public:
 
 private:
     CWindowInfo(const CWindowInfo&) = default;
+    CWindowInfo& operator=(const CWindowInfo&) = default;
 };

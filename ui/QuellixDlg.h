@@ -140,6 +140,7 @@ protected:
     // The window list's rows: the list view itself holds none (owner data).
     std::vector<std::unique_ptr<CWindowInfo>> m_windowRecords;
     std::vector<int> m_windowImages; // each row's image, once it was drawn
+    CSnapshotReader m_windowTexts;   // reads each listed window's caption and class
     HICON m_hIcon = nullptr;
     CListCtrl m_listWindows;
     BOOL m_bHideWindowWithZeroDimensions = 0;

@@ -34,25 +34,6 @@ HICON FindWindowIcon(HWND hwnd) {
         [hwnd](int index) { return reinterpret_cast<HICON>(::GetClassLongPtrW(hwnd, index)); });
 }
 
-// The window's stored caption, whole. Unlike GetWindowText this never sends WM_GETTEXT, which
-// would wait forever on a window of this process whose thread has stopped answering.
-CString ReadWindowText(HWND hwnd) {
-    CString text;
-    for (int size = 256;; size *= 2) {
-        int n = ::InternalGetWindowText(hwnd, text.GetBuffer(size), size);
-        if (n < size - 1) {
-            text.ReleaseBuffer();
-            return text;
-        }
-    }
-}
-
-CString ReadClassName(HWND hwnd) {
-    WCHAR name[512] = {};
-    ::GetClassNameW(hwnd, name, 511);
-    return CString(name);
-}
-
 } // namespace
 
 void CQuellixDlg::SetupWindowListColumns() {
@@ -168,8 +149,8 @@ void CQuellixDlg::AddWindowToList(HWND hwnd) {
     record->m_rcWindow = facts.rect;
     record->m_dwStyle = facts.style;
     record->m_dwExStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
-    record->m_strTitle = ReadWindowText(hwnd);
-    record->m_strClass = ReadClassName(hwnd);
+    record->m_strTitle = CString(m_windowTexts.ReadCaption(hwnd));
+    record->m_strClass = CString(m_windowTexts.ReadClass(hwnd));
 
     m_windowRecords.push_back(std::move(record));
 }

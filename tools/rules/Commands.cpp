@@ -194,26 +194,21 @@ int SaveRules(CRulesHost& host, const CString& path, const CRuleSet& rules) {
     return kExitFailed;
 }
 
-// FILE, or the user's rule file when it is left out.
-bool RuleFileArgument(const CArgs& args, CRulesHost& host, CString& path, bool& defaulted) {
-    defaulted = args.positional.empty();
-    path = defaulted ? host.DefaultRuleFile() : args.positional[0];
-    return !path.IsEmpty();
-}
-
-int NoDefaultFile(CRulesHost& host, const char* command) {
-    return ValueError(host, command, "give FILE: there is no default rule file here");
+// Reads FILE, or the user's rule file when it is left out (a missing one holds no rules).
+int LoadRuleFileArgument(const CArgs& args, CRulesHost& host, const char* command,
+                         CRuleSet& rules) {
+    const bool defaulted = args.positional.empty();
+    const CString path = defaulted ? host.DefaultRuleFile() : args.positional[0];
+    if (path.IsEmpty())
+        return ValueError(host, command, "give FILE: there is no default rule file here");
+    return LoadRules(host, path, Purpose::Read, defaulted, rules);
 }
 
 // ---- The commands
 
 int RunList(const CArgs& args, CRulesHost& host) {
-    CString path;
-    bool defaulted = false;
-    if (!RuleFileArgument(args, host, path, defaulted))
-        return NoDefaultFile(host, "list");
     CRuleSet rules;
-    if (int code = LoadRules(host, path, Purpose::Read, defaulted, rules))
+    if (int code = LoadRuleFileArgument(args, host, "list", rules))
         return code;
     const CTextSink out = [&](std::string_view text) { host.Out(text); };
     if (args.Has("json"))
@@ -404,12 +399,8 @@ int RunRemove(const CArgs& args, CRulesHost& host) {
 }
 
 int RunMatch(const CArgs& args, CRulesHost& host) {
-    CString path;
-    bool defaulted = false;
-    if (!RuleFileArgument(args, host, path, defaulted))
-        return NoDefaultFile(host, "match");
     CRuleSet rules;
-    if (int code = LoadRules(host, path, Purpose::Read, defaulted, rules))
+    if (int code = LoadRuleFileArgument(args, host, "match", rules))
         return code;
 
     std::vector<CTableColumn> columns;
@@ -421,9 +412,10 @@ int RunMatch(const CArgs& args, CRulesHost& host) {
     CWindowInfo window; // the record of a matched window, for its cell texts
     const bool listed = host.ForEachWindow(args.Has("all"), [&](const CWindowSnapshot& snapshot) {
         std::string matching;
-        for (int i = 0; i < rules.GetCount(); ++i)
-            if (MatchesRule(rules.GetAt(i), snapshot))
-                matching += (matching.empty() ? "" : ", ") + std::to_string(i + 1);
+        // The watcher's own scan: the rules listed are the rules it would act on.
+        ScanRules(rules, snapshot, [&](int i) {
+            matching += (matching.empty() ? "" : ", ") + std::to_string(i + 1);
+        });
         if (matching.empty())
             return;
         window.m_strTitle = CString(snapshot.strTitle);
