@@ -1,7 +1,7 @@
 #include "QuellixApp.h"
 
 #include "SingleInstance.h"
-#include "app/SettingsStore.h"
+#include "ui/win/SettingsStore.h"
 #include "res/resource.h"
 
 #include <commctrl.h>

@@ -1,8 +1,8 @@
 // CQuellixApp: the application object; it owns the main dialog.
 #pragma once
 
-#include "framework/App.h"
-#include "ui/QuellixDlg.h"
+#include "framework/win/App.h"
+#include "ui/win/QuellixDlg.h"
 
 class CQuellixApp : public CWinApp {
 public:

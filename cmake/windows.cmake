@@ -16,10 +16,10 @@ if(MINGW)
 endif()
 
 add_library(quellix_framework STATIC
-  framework/App.cpp
-  framework/Controls.cpp
-  framework/Dialog.cpp
-  framework/Wnd.cpp
+  framework/win/App.cpp
+  framework/win/Controls.cpp
+  framework/win/Dialog.cpp
+  framework/win/Wnd.cpp
 )
 target_link_libraries(quellix_framework PUBLIC quellix_core comctl32 ole32 oleaut32 shell32 user32 gdi32 advapi32)
 
@@ -41,22 +41,22 @@ configure_file(${CMAKE_BINARY_DIR}/Manifest.rc.in ${CMAKE_BINARY_DIR}/Manifest.r
 # The Win32 side shared by the GUI and quellix-rules: where the rule file lies, and reading a
 # window's snapshot.
 add_library(quellix_win STATIC
-  rules/DataFilePath.cpp
-  engine/Snapshot.cpp
+  rules/win/DataFilePath.cpp
+  engine/win/Snapshot.cpp
 )
 target_link_libraries(quellix_win PUBLIC quellix_core shell32 user32)
 
 # The application code, shared by the exe and the Windows tests that drive it in-process.
 add_library(quellix_app STATIC
-  ui/QuellixDlg.cpp
-  ui/HelpLinks.cpp
-  ui/ListColumns.cpp
-  ui/WindowList.cpp
-  ui/TrayIcon.cpp
-  rules/RuleEditorDlg.cpp
-  ui/RuleList.cpp
-  ui/RuleListFile.cpp
-  engine/Watcher.cpp
+  engine/win/Watcher.cpp
+  ui/win/QuellixDlg.cpp
+  ui/win/HelpLinks.cpp
+  ui/win/ListColumns.cpp
+  ui/win/WindowList.cpp
+  ui/win/TrayIcon.cpp
+  ui/win/RuleEditorDlg.cpp
+  ui/win/RuleList.cpp
+  ui/win/RuleListFile.cpp
 )
 target_link_libraries(quellix_app PUBLIC quellix_framework quellix_win)
 
@@ -71,7 +71,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/Manifest.rc PROPERTIES OBJECT_DE
   "${CMAKE_BINARY_DIR}/Quellix.manifest")
 
 add_executable(Quellix WIN32
-  framework/WinMain.cpp
+  app/WinMain.cpp
   app/QuellixApp.cpp
   app/SingleInstance.cpp
   ${QUELLIX_RC}

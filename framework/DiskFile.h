@@ -6,7 +6,7 @@
 #include "Archive.h"
 
 #ifdef _WIN32
-#include "Handle.h"
+#include "framework/win/Handle.h"
 #endif
 
 class CDiskFile : public CFile {

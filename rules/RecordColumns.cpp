@@ -1,7 +1,5 @@
 #include "RecordColumns.h"
 
-#include "app/Settings.h"
-
 namespace {
 
 CString Format(const WCHAR16* format, long long value) {
@@ -11,17 +9,6 @@ CString Format(const WCHAR16* format, long long value) {
 }
 
 } // namespace
-
-int StoredColumnWidth(UINT stored, int defaultWidth) {
-    constexpr UINT kMaxColumnWidth = 4096;
-    return stored <= kMaxColumnWidth ? static_cast<int>(stored) : defaultWidth;
-}
-
-CString ColumnWidthValueName(int column, int listNumber) {
-    CString name;
-    name.Format(Settings::kColumnWidthFormat, column, listNumber);
-    return name;
-}
 
 CString RowNumberText(int row) {
     return Format(_T("%d"), row + 1LL);

@@ -31,11 +31,6 @@ inline constexpr std::array<CListColumn, kRecordColumnCount> kRecordColumns = {{
 }};
 inline constexpr CListColumn kDelayColumn = {_T("Delay"), 75, kColumnAlignLeft};
 
-// The registry value name of a column's width; lists are numbered from 1.
-CString ColumnWidthValueName(int column, int listNumber);
-// A stored width, or `defaultWidth` when the stored one cannot be right (outside 0..4096).
-int StoredColumnWidth(UINT stored, int defaultWidth);
-
 // Column 0: the row number, counted from 1.
 CString RowNumberText(int row);
 // Columns 1 to 8: the record's caption, class, left, top, width, height, style and extended

@@ -8,6 +8,7 @@ have() { command -v "$1" >/dev/null 2>&1; }
 have i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686)
 have x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64)
 have cmake || need+=(cmake)
+have python3 || need+=(python3)
 have make || need+=(make)
 have wine || need+=(wine wine32 wine64)
 have Xvfb || need+=(xvfb)

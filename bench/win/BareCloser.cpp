@@ -1,7 +1,7 @@
 // The least a program can do per foreground event: hook it and post WM_CLOSE; with "props" it
 // also reads the window as the watcher does (class, whole caption, rectangle, styles) through
 // the same reader. The yardsticks for the watcher's own latency (CloseLatency.exe).
-#include "engine/Snapshot.h"
+#include "engine/win/Snapshot.h"
 
 #include <cwchar>
 

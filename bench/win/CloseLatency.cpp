@@ -7,12 +7,12 @@
 // work per event costs, called in a loop.
 //   CloseLatency.exe [events per phase, default 100] [rounds, default 3]
 #include "engine/Report.h"
-#include "engine/Watcher.h"
-#include "framework/App.h"
+#include "engine/win/Watcher.h"
+#include "framework/win/App.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
 #include "support/Driver.h"
-#include "ui/QuellixDlg.h"
+#include "ui/win/QuellixDlg.h"
 
 #include <oleauto.h>
 

@@ -9,7 +9,7 @@
 #include "rules/WindowInfo.h"
 #include "support/Driver.h"
 #include "support/InProcessApp.h"
-#include "ui/QuellixDlg.h"
+#include "ui/win/QuellixDlg.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -11,7 +11,7 @@
 #include "rules/RuleSet.h"
 #include "support/Driver.h"
 #include "support/InProcessApp.h"
-#include "ui/QuellixDlg.h"
+#include "ui/win/QuellixDlg.h"
 
 #include <algorithm>
 #include <chrono>

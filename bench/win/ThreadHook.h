@@ -1,7 +1,7 @@
 // A windows hook on the messages of this thread, removed by its owner's destructor.
 #pragma once
 
-#include "framework/Handle.h"
+#include "framework/win/Handle.h"
 
 struct WindowsHookTraits {
     static HHOOK Invalid() { return nullptr; }

@@ -5,9 +5,9 @@
 //   tests/win/fixture.sh start build/windows64
 //   scripts/wine-run.sh build/windows64 build/windows64/bin/WindowListBench.exe [WINDOWS [RUNS]]
 //   tests/win/fixture.sh stop build/windows64
-#include "framework/App.h"
+#include "framework/win/App.h"
 #include "res/resource.h"
-#include "ui/QuellixDlg.h"
+#include "ui/win/QuellixDlg.h"
 #include "ui/WindowListCells.h"
 #include "support/Icons.h"
 

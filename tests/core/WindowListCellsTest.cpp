@@ -1,3 +1,4 @@
+#include "ui/Settings.h"
 #include "ui/WindowListCells.h"
 
 #include <gtest/gtest.h>

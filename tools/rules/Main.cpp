@@ -8,7 +8,7 @@
 #include <new>
 
 #ifdef _WIN32
-#include "engine/Snapshot.h"
+#include "engine/win/Snapshot.h"
 #include "rules/DataFilePath.h"
 #else
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The framework's message tables and dialogs, in the test process.
-#include "framework/App.h"
-#include "framework/Dialog.h"
-#include "framework/MessageMap.h"
+#include "framework/win/App.h"
+#include "framework/win/Dialog.h"
+#include "framework/win/MessageMap.h"
 #include "res/resource.h"
 #include "support/Driver.h"
 #include "support/InProcessApp.h"

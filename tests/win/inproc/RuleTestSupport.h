@@ -2,11 +2,11 @@
 // a driver that answers the modal dialogs the code under test opens on this thread.
 #pragma once
 
-#include "framework/App.h"
+#include "framework/win/App.h"
 #include "res/resource.h"
 #include "rules/DataFilePath.h"
 #include "rules/WindowInfo.h"
-#include "ui/QuellixDlg.h"
+#include "ui/win/QuellixDlg.h"
 #include "support/InProcessApp.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The tray icon, the three popup menus, and hiding and showing the real main dialog,
 // driven inside the test process under Wine's virtual desktop (which hosts the tray).
-#include "framework/App.h"
+#include "framework/win/App.h"
 #include "res/resource.h"
 #include "support/Tray.h"
-#include "ui/QuellixDlg.h"
+#include "ui/win/QuellixDlg.h"
 #include "support/InProcessApp.h"
 
 #include <gtest/gtest.h>

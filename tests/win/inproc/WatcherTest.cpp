@@ -1,11 +1,11 @@
 // The foreground watcher and delayed closing, with the real main dialog in this process and
 // target windows in a helper process (events of our own process are skipped by design).
 #include "engine/Report.h"
-#include "framework/App.h"
+#include "framework/win/App.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
 #include "support/Driver.h"
-#include "ui/QuellixDlg.h"
+#include "ui/win/QuellixDlg.h"
 #include "support/InProcessApp.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The window list of the real main dialog, against real top-level windows of this process.
-#include "app/Settings.h"
-#include "framework/App.h"
+#include "ui/Settings.h"
+#include "framework/win/App.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
 #include "support/Driver.h"
-#include "ui/QuellixDlg.h"
+#include "ui/win/QuellixDlg.h"
 #include "support/InProcessApp.h"
 #include "support/Icons.h"
 

@@ -2,7 +2,7 @@
 // the program's title and profile key, as Quellix.exe has them.
 #pragma once
 
-#include "framework/App.h"
+#include "framework/win/App.h"
 
 class CInProcessTestApp : public CWinApp {
 public:

@@ -1,4 +1,4 @@
-#include "DiskFile.h"
+#include "framework/DiskFile.h"
 
 CDiskFile::~CDiskFile() = default;
 

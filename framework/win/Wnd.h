@@ -1,8 +1,8 @@
 // CWnd: a non-owning wrapper of a window handle with the calls the program uses.
 #pragma once
 
-#include "Object.h"
-#include "String.h"
+#include "framework/Object.h"
+#include "framework/String.h"
 
 class CWnd : public CObject {
 public:

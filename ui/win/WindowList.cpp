@@ -1,9 +1,9 @@
 // The window list: the desktop's top-level windows, filtered by the options.
 #include "QuellixDlg.h"
 
-#include "WindowListCells.h"
-#include "app/SettingsStore.h"
-#include "framework/App.h"
+#include "ui/WindowListCells.h"
+#include "ui/win/SettingsStore.h"
+#include "framework/win/App.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
 

@@ -1,7 +1,7 @@
 // The tray icon, the popup menus, and hiding and showing the main dialog.
 #include "QuellixDlg.h"
 
-#include "framework/App.h"
+#include "framework/win/App.h"
 #include "res/resource.h"
 
 #include <shellapi.h>

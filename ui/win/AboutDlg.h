@@ -1,7 +1,7 @@
 // CAboutDlg: the About box, opened from the system menu.
 #pragma once
 
-#include "framework/Dialog.h"
+#include "framework/win/Dialog.h"
 #include "res/resource.h"
 
 class CAboutDlg : public CDialog {

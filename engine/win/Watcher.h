@@ -3,8 +3,8 @@
 #pragma once
 
 #include "engine/Match.h"
-#include "engine/Snapshot.h"
-#include "framework/Handle.h"
+#include "engine/win/Snapshot.h"
+#include "framework/win/Handle.h"
 #include "rules/RuleSet.h"
 
 // What the watcher tells the program that hosts it.

@@ -1,7 +1,7 @@
 // Every registry setting of the program, declared once: name and default.
 #pragma once
 
-#include "framework/WinTypes.h"
+#include "framework/String.h"
 
 struct CIntSetting {
     const WCHAR16* name;
@@ -29,3 +29,8 @@ inline constexpr int kWindowListNumber = 1;
 inline constexpr int kRuleListNumber = 2;
 
 } // namespace Settings
+
+// The registry value name of a column's width; lists are numbered from 1.
+CString ColumnWidthValueName(int column, int listNumber);
+// A stored width, or `defaultWidth` when the stored one cannot be right (outside 0..4096).
+int StoredColumnWidth(UINT stored, int defaultWidth);

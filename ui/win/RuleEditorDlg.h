@@ -2,7 +2,7 @@
 // record; in edit mode the new values of a rule. It changes no record itself.
 #pragma once
 
-#include "framework/Dialog.h"
+#include "framework/win/Dialog.h"
 
 #include <memory>
 

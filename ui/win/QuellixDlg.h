@@ -3,10 +3,10 @@
 // rule set and the engine's watcher, which knows it only as the receiver of its reports.
 #pragma once
 
-#include "framework/Controls.h"
-#include "framework/Dialog.h"
-#include "engine/Watcher.h"
-#include "framework/Handle.h"
+#include "framework/win/Controls.h"
+#include "framework/win/Dialog.h"
+#include "engine/win/Watcher.h"
+#include "framework/win/Handle.h"
 #include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
 

@@ -8,7 +8,7 @@
 #include "Watcher.h"
 
 #include "engine/Report.h"
-#include "framework/App.h"
+#include "framework/win/App.h"
 #include "framework/Exception.h"
 
 #include <oleauto.h>

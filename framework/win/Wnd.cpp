@@ -1,7 +1,7 @@
 #include "Wnd.h"
 
 #include "App.h"
-#include "Exception.h"
+#include "framework/Exception.h"
 
 CString CWnd::GetWindowText() const {
     CString text;

@@ -2,8 +2,8 @@
 // widths stored again at exit.
 #include "QuellixDlg.h"
 
-#include "app/Settings.h"
-#include "framework/App.h"
+#include "ui/Settings.h"
+#include "framework/win/App.h"
 #include "rules/RecordColumns.h"
 
 namespace {

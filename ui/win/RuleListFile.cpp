@@ -1,7 +1,7 @@
 // The main dialog's rule file: loaded at start, saved after every change and at the end.
 #include "QuellixDlg.h"
 
-#include "framework/App.h"
+#include "framework/win/App.h"
 #include "rules/DataFilePath.h"
 
 void CQuellixDlg::SerializeRuleFile(BOOL save) {

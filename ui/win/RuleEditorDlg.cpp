@@ -1,7 +1,7 @@
 #include "RuleEditorDlg.h"
 
-#include "framework/App.h"
-#include "framework/MessageMap.h"
+#include "framework/win/App.h"
+#include "framework/win/MessageMap.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
 

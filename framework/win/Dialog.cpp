@@ -1,7 +1,7 @@
 #include "Dialog.h"
 
 #include "App.h"
-#include "Parse.h"
+#include "framework/Parse.h"
 
 #include <stdexcept>
 #include <utility>

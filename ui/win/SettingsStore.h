@@ -1,8 +1,8 @@
 // Reading and writing the settings of Settings.h through the application profile.
 #pragma once
 
-#include "Settings.h"
-#include "framework/App.h"
+#include "ui/Settings.h"
+#include "framework/win/App.h"
 
 inline int ReadSetting(const CIntSetting& setting) {
     return static_cast<int>(

@@ -1,5 +1,5 @@
 // The program's entry point: the application object's start-up and its message loop.
-#include "App.h"
+#include "framework/win/App.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int nCmdShow) {
     CWinApp* app = AfxGetApp();

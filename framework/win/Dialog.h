@@ -2,8 +2,8 @@
 // dynamic layout read from the template's layout resource.
 #pragma once
 
-#include "Exception.h"
-#include "LayoutMath.h"
+#include "framework/Exception.h"
+#include "framework/LayoutMath.h"
 #include "Wnd.h"
 
 #include <vector>

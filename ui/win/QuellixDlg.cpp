@@ -1,10 +1,10 @@
 #include "QuellixDlg.h"
 
-#include "app/AboutDlg.h"
-#include "app/Placement.h"
-#include "app/SettingsStore.h"
-#include "framework/App.h"
-#include "framework/MessageMap.h"
+#include "ui/win/AboutDlg.h"
+#include "ui/Placement.h"
+#include "ui/win/SettingsStore.h"
+#include "framework/win/App.h"
+#include "framework/win/MessageMap.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
 

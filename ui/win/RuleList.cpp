@@ -2,10 +2,10 @@
 // holds no rows of its own (owner data) and asks for each cell it draws.
 #include "QuellixDlg.h"
 
-#include "app/SettingsStore.h"
+#include "ui/win/SettingsStore.h"
 #include "res/resource.h"
 #include "rules/RuleCells.h"
-#include "rules/RuleEditorDlg.h"
+#include "ui/win/RuleEditorDlg.h"
 #include "rules/WindowInfo.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "DataFilePath.h"
+#include "rules/DataFilePath.h"
 
 #include "rules/RuleFilePath.h"
 
