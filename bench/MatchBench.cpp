@@ -1,5 +1,6 @@
 // Cost of comparing one foreground window with every rule, per rule.
 #include "engine/Match.h"
+#include "tests/core/ReferenceMatch.h"
 
 #include <benchmark/benchmark.h>
 

@@ -17,18 +17,6 @@ struct CWindowSnapshot {
     DWORD dwExStyle = 0;
 };
 
-// Width and height as the window system computes them: 32-bit, wrapping on overflow.
-inline DWORD RectWidth(const RECT& rc) {
-    return static_cast<DWORD>(rc.right) - static_cast<DWORD>(rc.left);
-}
-inline DWORD RectHeight(const RECT& rc) {
-    return static_cast<DWORD>(rc.bottom) - static_cast<DWORD>(rc.top);
-}
-
-// True when every criterion that the rule sets holds for the window; a rule that sets none
-// matches every window.
-bool MatchesRule(const CWindowInfo& rule, const CWindowSnapshot& window);
-
 // Equal unit by unit. memcmp, because the generic character traits of 16-bit units compare
 // one unit at a time.
 inline bool SameText(StringView a, StringView b) {

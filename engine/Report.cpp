@@ -2,7 +2,6 @@
 
 CString FormatForegroundReport(StringView timeText, const CWindowSnapshot& window) {
     CString report;
-    // Width and height go in as unsigned so that %d shows them as the 32-bit signed values.
     report.Format(_T("%s - Title : %s, Class : %s, X : %d, Y : %d, Width : %d, Height : %d, ")
                   _T("Style : %x, Ex Style : %x"),
                   timeText, window.strTitle, window.strClass, window.rcWindow.left,

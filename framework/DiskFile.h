@@ -49,6 +49,9 @@ private:
     OpenError m_openError = OpenError::None;
 };
 
+// The system's last error (GetLastError, errno) about `path`, as the exception that reports it.
+CFileException LastFileError(const CString& path);
+
 namespace DiskFiles {
 
 bool Exists(const CString& path);

@@ -46,14 +46,18 @@ bool CDiskFile::IsOpen() const {
     return m_fd >= 0;
 }
 
-void CDiskFile::ThrowLastError() const {
+CFileException LastFileError(const CString& path) {
     const int error = errno;
     CFileException::Cause cause = CFileException::genericException;
     if (error == EACCES || error == EPERM)
         cause = CFileException::accessDenied;
     else if (error == ENOSPC || error == EDQUOT)
         cause = CFileException::diskFull;
-    throw CFileException(cause, static_cast<DWORD>(error), m_strFileName);
+    return CFileException(cause, static_cast<DWORD>(error), path);
+}
+
+void CDiskFile::ThrowLastError() const {
+    throw LastFileError(m_strFileName);
 }
 
 UINT CDiskFile::Read(void* buffer, UINT count) {

@@ -3,6 +3,9 @@
 
 #include "String.h"
 
+// The system's own description of an error code (GetLastError, errno), without a final period.
+CString SystemErrorText(DWORD error);
+
 class CException {
 public:
     virtual ~CException() = default;

@@ -54,5 +54,14 @@ struct WINDOWPLACEMENT {
 #define WS_CAPTION 0x00C00000L
 #endif
 
+// Width and height as the window system computes them: 32-bit, wrapping on overflow. Formatted
+// with %d they show as the system's signed values.
+inline DWORD RectWidth(const RECT& rc) {
+    return static_cast<DWORD>(rc.right) - static_cast<DWORD>(rc.left);
+}
+inline DWORD RectHeight(const RECT& rc) {
+    return static_cast<DWORD>(rc.bottom) - static_cast<DWORD>(rc.top);
+}
+
 static_assert(sizeof(WCHAR16) == 2, "text is handled as UTF-16 code units");
 static_assert(sizeof(WINDOWPLACEMENT) == 44, "the stored placement is the 44-byte record");

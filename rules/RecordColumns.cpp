@@ -25,11 +25,10 @@ CString RecordCellText(const CWindowInfo& record, int column) {
         return Format(_T("%d"), rc.left);
     case 4:
         return Format(_T("%d"), rc.top);
-    // Wraps like the platform's 32-bit arithmetic, without overflow in C++.
     case 5:
-        return Format(_T("%d"), static_cast<long long>(rc.right) - rc.left);
+        return Format(_T("%d"), RectWidth(rc));
     case 6:
-        return Format(_T("%d"), static_cast<long long>(rc.bottom) - rc.top);
+        return Format(_T("%d"), RectHeight(rc));
     case 7:
         return Format(_T("%x"), record.m_dwStyle);
     case 8:

@@ -4,7 +4,6 @@
 #include "rules/RuleFilePath.h"
 #include "rules/RuleSet.h"
 
-#include <cerrno>
 #include <chrono>
 #include <ctime>
 #include <new>
@@ -27,15 +26,7 @@ template <class F> bool Guarded(F&& work, CString& message) {
 }
 
 CString OpenFailure(const CString& path) {
-#ifdef _WIN32
-    const DWORD error = ::GetLastError();
-    const auto cause = error == ERROR_ACCESS_DENIED ? CFileException::accessDenied
-                                                    : CFileException::genericException;
-#else
-    const DWORD error = static_cast<DWORD>(errno);
-    const auto cause = CFileException::genericException;
-#endif
-    return CFileException(cause, error, path).GetErrorMessage();
+    return LastFileError(path).GetErrorMessage();
 }
 
 void Append(CString& text, const WCHAR16* format, const CString& a, const CString& b = {}) {

@@ -12,11 +12,8 @@ CRuleKey CRuleKey::Of(const CWindowInfo& rule) {
     key.exStyle = rule.m_dwExStyle;
     key.left = rule.m_rcWindow.left;
     key.top = rule.m_rcWindow.top;
-    // Computed as the window system does, wrapping on overflow.
-    key.width =
-        static_cast<DWORD>(rule.m_rcWindow.right) - static_cast<DWORD>(rule.m_rcWindow.left);
-    key.height =
-        static_cast<DWORD>(rule.m_rcWindow.bottom) - static_cast<DWORD>(rule.m_rcWindow.top);
+    key.width = RectWidth(rule.m_rcWindow);
+    key.height = RectHeight(rule.m_rcWindow);
     key.titleLength = static_cast<std::uint32_t>(rule.m_strTitle.GetLength());
     key.titleHash = TextHash(rule.m_strTitle.View());
     key.classLength = static_cast<std::uint32_t>(rule.m_strClass.GetLength());

@@ -1,13 +1,5 @@
 #include "WindowListCells.h"
 
-std::array<CString, kWindowListColumnCount> FormatWindowCells(int row, const CWindowInfo& info) {
-    std::array<CString, kWindowListColumnCount> cells;
-    cells[0] = RowNumberText(row);
-    for (int column = 1; column < kWindowListColumnCount; ++column)
-        cells[static_cast<size_t>(column)] = RecordCellText(info, column);
-    return cells;
-}
-
 WindowFilter FilterWindow(const CWindowListOptions& options, const CWindowFacts& facts) {
     const RECT& rc = facts.rect;
     if (options.hideZeroDimensions && rc.right == rc.left && rc.bottom == rc.top)

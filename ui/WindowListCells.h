@@ -11,15 +11,11 @@
 inline constexpr int kWindowListColumnCount = kRecordColumnCount;
 inline constexpr const auto& kWindowListColumns = kRecordColumns;
 
-// The nine cell texts of the row at index `row` (counted from 0) that shows `info`.
-std::array<CString, kWindowListColumnCount> FormatWindowCells(int row, const CWindowInfo& info);
-
-// The five options of the window list, each 0 or 1.
+// The four filter options of the window list, each 0 or 1.
 struct CWindowListOptions {
     BOOL hideZeroDimensions = TRUE;
     BOOL hideDisabled = TRUE;
     BOOL hideHidden = TRUE;
-    BOOL displayIcon = TRUE;
     BOOL hideWithoutCaption = TRUE;
 };
 

@@ -6,6 +6,7 @@
 // unwritten, to show what writing it costs. Then what each part of the watcher's
 // work per event costs, called in a loop.
 //   CloseLatency.exe [events per phase, default 100] [rounds, default 3]
+#include "bench/win/PerRowList.h"
 #include "engine/Report.h"
 #include "engine/win/Watcher.h"
 #include "framework/win/App.h"

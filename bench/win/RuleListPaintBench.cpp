@@ -3,6 +3,7 @@
 // shows it. Also the load alone, and, for comparison, the list as it was before it showed the
 // rule set: a row with its cell texts inserted per rule.
 //   RuleListPaintBench.exe [rules, default 10000] [rounds, default 5]
+#include "bench/win/PerRowList.h"
 #include "bench/win/ThreadHook.h"
 #include "res/resource.h"
 #include "rules/DataFilePath.h"
@@ -153,9 +154,9 @@ double PerRowList() {
     {
         CRedrawOff off(list);
         for (int row = 0; row < rules.GetCount(); ++row) {
-            list.InsertItem(row, RowNumberText(row));
+            InsertRow(list, row, RowNumberText(row));
             for (int c = 1; c < kRuleColumnCount; ++c)
-                list.SetItemText(row, c, RuleCellText(rules.GetAt(row), c));
+                SetRowText(list, row, c, RuleCellText(rules.GetAt(row), c));
         }
     }
     const CPaintTimes paint = ShowAndWaitPaint(top, list);

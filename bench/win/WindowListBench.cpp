@@ -99,7 +99,9 @@ BOOL CALLBACK QueryWindow(HWND hwnd, LPARAM lParam) {
             return CIconAnswer<HICON>{ok != 0, reinterpret_cast<HICON>(result)};
         },
         [hwnd](int index) { return reinterpret_cast<HICON>(::GetClassLongPtrW(hwnd, index)); });
-    auto cells = FormatWindowCells(*listed, *record);
+    CString cells[kWindowListColumnCount] = {RowNumberText(*listed)};
+    for (int column = 1; column < kWindowListColumnCount; ++column)
+        cells[column] = RecordCellText(*record, column);
     if (icon != nullptr && !cells[0].IsEmpty())
         ++*listed;
     return TRUE;

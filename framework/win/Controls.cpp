@@ -13,23 +13,6 @@ int CListCtrl::InsertColumn(int index, const WCHAR* caption, int format, int wid
         SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col)));
 }
 
-int CListCtrl::InsertItem(int row, const WCHAR* text, int image) const {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | (image >= 0 ? LVIF_IMAGE : 0);
-    item.iItem = row;
-    item.pszText = const_cast<WCHAR*>(text);
-    item.iImage = image;
-    return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-BOOL CListCtrl::SetItemText(int row, int column, const WCHAR* text) const {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<WCHAR*>(text);
-    return static_cast<BOOL>(
-        SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-}
-
 CString CListCtrl::GetItemText(int row, int column) const {
     CString text;
     for (int size = 256;; size *= 2) {
@@ -52,23 +35,6 @@ void SetDispInfoText(LVITEMW& item, StringView text) {
     const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax) - 1);
     std::copy_n(text.data(), n, item.pszText);
     item.pszText[n] = 0;
-}
-
-BOOL CListCtrl::SetItemData(int row, DWORD_PTR data) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    item.lParam = static_cast<LPARAM>(data);
-    return static_cast<BOOL>(SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-DWORD_PTR CListCtrl::GetItemData(int row) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
-        return 0;
-    return static_cast<DWORD_PTR>(item.lParam);
 }
 
 BOOL CMenu::LoadMenu(UINT id) {

@@ -23,12 +23,7 @@ public:
         SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style);
     }
     int InsertColumn(int index, const WCHAR* caption, int format, int width) const;
-    // Inserts a row with its column-0 text and, when image >= 0, its image.
-    int InsertItem(int row, const WCHAR* text, int image = -1) const;
-    BOOL SetItemText(int row, int column, const WCHAR* text) const;
     CString GetItemText(int row, int column) const;
-    BOOL SetItemData(int row, DWORD_PTR data) const;
-    DWORD_PTR GetItemData(int row) const;
     BOOL DeleteAllItems() const { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
     BOOL DeleteItem(int row) const {
         return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(row)));
@@ -47,25 +42,9 @@ public:
     HWND GetHeaderCtrl() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }
 };
 
-// Turns a control's drawing off for its lifetime: each row that a list view adds or removes
-// would otherwise update the scroll bars and repaint.
-class CRedrawOff {
-public:
-    explicit CRedrawOff(const CWnd& wnd) : m_wnd(wnd) { m_wnd.SendMessage(WM_SETREDRAW, FALSE); }
-    ~CRedrawOff() {
-        m_wnd.SendMessage(WM_SETREDRAW, TRUE);
-        ::InvalidateRect(m_wnd.m_hWnd, nullptr, TRUE);
-    }
-    CRedrawOff(const CRedrawOff&) = delete;
-    CRedrawOff& operator=(const CRedrawOff&) = delete;
-
-private:
-    const CWnd& m_wnd;
-};
-
 // Keeps a visible window from drawing anything for its lifetime, then has all of it painted,
 // frame and children included, at the next paint. A list view still updates its scroll bars
-// meanwhile but draws none of them at once: its own redraw switch (CRedrawOff) draws them when
+// meanwhile but draws none of them at once: its own redraw switch (WM_SETREDRAW) draws them when
 // turned back on, and Wine takes about 4 ms to draw a themed scroll bar, twice per new count.
 class CDrawLater {
 public:

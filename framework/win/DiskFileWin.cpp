@@ -25,7 +25,7 @@ bool CDiskFile::IsOpen() const {
     return static_cast<bool>(m_hFile);
 }
 
-void CDiskFile::ThrowLastError() const {
+CFileException LastFileError(const CString& path) {
     const DWORD error = ::GetLastError();
     CFileException::Cause cause = CFileException::genericException;
     if (error == ERROR_ACCESS_DENIED)
@@ -34,7 +34,11 @@ void CDiskFile::ThrowLastError() const {
         cause = CFileException::diskFull;
     else if (error == ERROR_HANDLE_EOF)
         cause = CFileException::endOfFile;
-    throw CFileException(cause, error, m_strFileName);
+    return CFileException(cause, error, path);
+}
+
+void CDiskFile::ThrowLastError() const {
+    throw LastFileError(m_strFileName);
 }
 
 UINT CDiskFile::Read(void* buffer, UINT count) {

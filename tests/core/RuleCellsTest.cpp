@@ -1,6 +1,5 @@
-// Rule-list cells and the data file's path.
+// Rule-list cells.
 #include "rules/RuleCells.h"
-#include "rules/RuleFilePath.h"
 
 #include <gtest/gtest.h>
 
@@ -55,26 +54,6 @@ TEST(RuleCells, RowNumbersCountFromOneAndTheDelayColumnFollowsTheRecordColumns) 
     EXPECT_EQ(StringView(kDelayColumn.caption), StringView(_T("Delay")));
     EXPECT_EQ(kDelayColumn.defaultWidth, 75);
     EXPECT_EQ(kDelayColumn.format, kColumnAlignLeft);
-}
-
-TEST(RuleFilePath, FolderAndFileWithSingleBackslashes) {
-    using namespace RuleFilePath;
-    const CString folder = DataFolder(_T("C:\\Users\\ann\\AppData\\Local"));
-    EXPECT_EQ(folder, _T("C:\\Users\\ann\\AppData\\Local\\Velmora-Quellix\\"));
-    EXPECT_EQ(DataFile(folder.View()),
-              _T("C:\\Users\\ann\\AppData\\Local\\Velmora-Quellix\\Data.dat"));
-    // A base that already ends with a backslash gives the same folder.
-    EXPECT_EQ(DataFolder(_T("C:\\Users\\ann\\AppData\\Local\\")), folder);
-    EXPECT_EQ(TempFile(DataFile(folder.View()).View()),
-              _T("C:\\Users\\ann\\AppData\\Local\\Velmora-Quellix\\Data.dat.tmp"));
-}
-
-TEST(RuleFilePath, CollapseIsOnePassFromLeftToRight) {
-    using RuleFilePath::CollapseBackslashes;
-    EXPECT_EQ(CollapseBackslashes(_T("a\\\\b")), _T("a\\b"));
-    EXPECT_EQ(CollapseBackslashes(_T("a\\\\\\b")), _T("a\\\\b"));   // three become two
-    EXPECT_EQ(CollapseBackslashes(_T("a\\\\\\\\b")), _T("a\\\\b")); // four become two
-    EXPECT_EQ(CollapseBackslashes(_T("a\\b\\")), _T("a\\b\\"));
 }
 
 } // namespace

@@ -88,43 +88,15 @@ int ValueError(CRulesHost& host, const char* command, const std::string& message
 
 enum class Purpose { Read, Change };
 
-// Bytes already in memory, read where they are.
-class CBytesFile : public CFile {
-public:
-    explicit CBytesFile(const std::vector<BYTE>& bytes) : m_bytes(bytes) {}
-    UINT Read(void* buffer, UINT count) override {
-        const size_t n = std::min<size_t>(count, m_bytes.size() - m_pos);
-        if (n != 0)
-            std::memcpy(buffer, m_bytes.data() + m_pos, n);
-        m_pos += n;
-        return static_cast<UINT>(n);
-    }
-    void Write(const void*, UINT) override { throw CArchiveException(CArchiveException::badIndex); }
-
-private:
-    const std::vector<BYTE>& m_bytes;
-    size_t m_pos = 0;
-};
-
 // The file's bytes; false with the reason, which names the file.
 bool ReadWholeFile(const CString& path, std::vector<BYTE>& bytes, bool& missing,
                    std::string& error) {
     missing = false;
     CDiskFile file;
     if (!file.Open(path, CDiskFile::modeRead)) {
-#ifdef _WIN32
-        const DWORD code = ::GetLastError();
-        const bool denied = code == ERROR_ACCESS_DENIED;
-#else
-        const DWORD code = static_cast<DWORD>(errno);
-        const bool denied = code == EACCES || code == EPERM;
-#endif
+        const CFileException failure = LastFileError(path);
         missing = file.LastOpenError() == CDiskFile::OpenError::Missing;
-        error = missing ? Utf8(path) + ": no such file"
-                        : Utf8(CFileException(denied ? CFileException::accessDenied
-                                                     : CFileException::genericException,
-                                              code, path)
-                                   .GetErrorMessage());
+        error = missing ? Utf8(path) + ": no such file" : Utf8(failure.GetErrorMessage());
         return false;
     }
     try {
@@ -179,7 +151,7 @@ int LoadRules(CRulesHost& host, const CString& path, Purpose purpose, bool missi
             return kExitFailed;
         }
     }
-    CBytesFile file(bytes);
+    CMemFile file(CMemFile::InPlace{}, bytes.data(), bytes.size());
     CArchive ar(&file, CArchive::load);
     rules.Load(ar); // the check found every rule whole
     return kExitOk;

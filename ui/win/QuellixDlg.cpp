@@ -47,7 +47,7 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Command<&CQuellixDlg::OnHelpContactSupport>(ID_HELP_CONTACT_SUPPORT),
         M::Command<&CQuellixDlg::OnHideToTray>(ID_POPUP_HIDE_TO_TRAY),
         M::Command<&CQuellixDlg::OnConfigure>(ID_TRAY_CONFIGURE),
-        M::Raw<&CQuellixDlg::OnTrayNotify>(WM_USER + 1),
+        M::Raw<&CQuellixDlg::OnTrayNotify>(kTrayCallbackMsg),
         M::Registered<&CQuellixDlg::OnTaskbarCreated>(&g_uTaskbarCreatedMsg),
         M::Command<&CQuellixDlg::OnExit>(ID_TRAY_EXIT),
         M::Timer<&CQuellixDlg::OnTimer>(),
@@ -117,7 +117,7 @@ BOOL CQuellixDlg::OnInitDialog() {
     m_menuHelp.LoadMenu(IDR_HELP);
 
     RestorePlacement();
-    SerializeRuleFile(FALSE);
+    SerializeRuleFile();
     m_watcher.Install(m_hWnd);
     AddTrayIcon();
     return TRUE;

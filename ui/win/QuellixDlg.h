@@ -22,36 +22,39 @@ public:
     explicit CQuellixDlg(CWnd* parent = nullptr);
     ~CQuellixDlg() override;
 
-    // Window list (ui/WindowList.cpp)
+    // Window list (ui/win/WindowList.cpp)
     void SetupWindowListColumns();
     void RefreshWindowList();
     void AddWindowToList(HWND hwnd);
     static BOOL CALLBACK EnumWindowsCallback(HWND hwnd, LPARAM lParam);
-    // Empties the window list and deletes its records.
+    // Empties the window list and deletes its records (the rule list holds no records).
     void ClearRecordList();
     // The record that a window-list row shows, or null.
     CWindowInfo* GetListedWindow(int row);
     // Detaches the window list's image list and destroys it.
     void ReleaseWindowIcons();
 
-    // Tray icon and showing (ui/TrayIcon.cpp)
+    // Tray icon and showing (ui/win/TrayIcon.cpp)
     void AddTrayIcon();
     void ShowMainDialog();
 
-    // Rule list (ui/RuleList.cpp): shows m_rules.
+    // Rule list (ui/win/RuleList.cpp): shows m_rules.
     void SetupRuleListColumns();
     // Adds the rule to the rule set and shows it; saving is the caller's.
     void AppendRuleRow(std::unique_ptr<CWindowInfo> record);
+    // Redraws the row of a rule whose values changed.
     void UpdateRuleRow(int row);
     // Gives the rule at `row` the criteria and delay of `values`, and shows them.
     void ReplaceRuleRow(int row, const CWindowInfo& values);
+    // Repaints the rule list: its numbers are drawn from the row, so nothing else changes.
     void RenumberRuleRows();
     // The rule at a row, or null.
     CWindowInfo* GetRule(int row);
     const CRuleSet& Rules() const { return m_rules; }
 
-    // Rule file (ui/RuleListFile.cpp)
-    void SerializeRuleFile(BOOL save);
+    // Rule file (ui/win/RuleListFile.cpp)
+    // Loads Data.dat at start, saying so when it was not read whole; saving is SaveRules.
+    void SerializeRuleFile();
     // Saves the rule set to Data.dat; a failure is shown when `report` is set.
     bool SaveRules(bool report);
 
@@ -65,7 +68,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
 
-    // Main dialog (ui/QuellixDlg.cpp)
+    // Main dialog (ui/win/QuellixDlg.cpp)
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
@@ -83,18 +86,18 @@ protected:
     LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
     LRESULT OnEndSession(WPARAM wParam, LPARAM lParam);
 
-    // Columns of both lists (ui/ListColumns.cpp): the record's nine, then the delay.
+    // Columns of both lists (ui/win/ListColumns.cpp): the record's nine, then the delay.
     void SetupListColumns(CListCtrl& list, int listNumber, int columnCount);
     void SaveColumnWidths(CListCtrl& list, int listNumber);
 
-    // Help links (ui/HelpLinks.cpp)
+    // Help links (ui/win/HelpLinks.cpp)
     BOOL OnHelpInfo(HELPINFO* info);
     void OnHelpTutorial();
     void OnHelpOtherSoftware();
     void OnHelpContactSupport();
     void OnHelpKorvantSoftware();
 
-    // Window list (ui/WindowList.cpp)
+    // Window list (ui/win/WindowList.cpp)
     void OnListOptionClicked(const CIntSetting& setting, const BOOL& member);
     void OnHideZeroDimensionsClicked();
     void OnHideDisabledClicked();
@@ -107,7 +110,7 @@ protected:
     // The image of the window's icon, added on first use; I_IMAGENONE when it has none.
     int ImageOfWindow(HWND hwnd);
 
-    // Tray icon and menus (ui/TrayIcon.cpp)
+    // Tray icon and menus (ui/win/TrayIcon.cpp)
     void OnContextMenu(HWND hwnd, POINT point);
     void OnMenuButton();
     void OnHelpButton();
@@ -117,7 +120,7 @@ protected:
     LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
     void RemoveTrayIcon();
 
-    // Rule commands (ui/RuleList.cpp)
+    // Rule commands (ui/win/RuleList.cpp)
     void OnAutoCloseSelectedWindow();
     void OnBnClickedAutoCloseSelected();
     void OnBnClickedEdit();
@@ -127,7 +130,7 @@ protected:
     void OnGetRuleCell(NMHDR* nmhdr, LRESULT* result);
     void ShowRuleCount();
 
-    // Foreground watcher (ui/QuellixDlg.cpp): the status line shows its reports.
+    // Foreground watcher (ui/win/QuellixDlg.cpp): the status line shows its reports.
     void ShowForegroundReport(const CString& report) override;
 
     CMenu m_menuTray;
@@ -159,5 +162,7 @@ protected:
 
 // The one main dialog; callbacks without context reach it through this pointer.
 extern CQuellixDlg* g_pMainDlg;
+// The message that the tray icon sends the main dialog.
+inline constexpr UINT kTrayCallbackMsg = WM_USER + 1;
 // The id of the shell's registered "TaskbarCreated" message.
 extern UINT g_uTaskbarCreatedMsg;

@@ -39,8 +39,7 @@ BOOL CDlgAutoCloseWindow::OnInitDialog() {
     const RECT& rc = source.m_rcWindow;
     m_strTitleText = source.m_strTitle;
     m_strClassText = source.m_strClass;
-    m_strDimensions.Format(L"Width = %d, Height = %d", static_cast<long long>(rc.right) - rc.left,
-                           static_cast<long long>(rc.bottom) - rc.top);
+    m_strDimensions.Format(L"Width = %d, Height = %d", RectWidth(rc), RectHeight(rc));
     m_strLocation.Format(L"X = %d, Y = %d", rc.left, rc.top);
     m_strStyleText.Format(L"%x", source.m_dwStyle);
     m_strExStyleText.Format(L"%x", source.m_dwExStyle);

@@ -4,11 +4,7 @@
 #include "framework/win/App.h"
 #include "rules/DataFilePath.h"
 
-void CQuellixDlg::SerializeRuleFile(BOOL save) {
-    if (save) {
-        SaveRules(true);
-        return;
-    }
+void CQuellixDlg::SerializeRuleFile() {
     const CString path = GetDataFilePath();
     if (path.IsEmpty())
         return; // nowhere to keep rules: skip without a message

@@ -11,7 +11,6 @@
 namespace {
 
 const UINT kTrayIconId = 90;
-const UINT kTrayCallbackMsg = WM_USER + 1;
 
 #if !defined(_WIN64)
 // The full current layout; the shell reads the record by this size.
@@ -74,8 +73,6 @@ LRESULT CQuellixDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
     const POINT pt = CursorPos();
     switch (LOWORD(lParam)) {
     case WM_RBUTTONUP:
-        // Without the foreground the menu would not close on a click elsewhere.
-        ::SetForegroundWindow(m_hWnd);
         TrackMenu(m_menuTray, pt, m_hWnd);
         break;
     case WM_LBUTTONDBLCLK:

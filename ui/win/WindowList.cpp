@@ -132,8 +132,7 @@ void CQuellixDlg::AddWindowToList(HWND hwnd) {
         return;
 
     const CWindowListOptions options{m_bHideWindowWithZeroDimensions, m_bHideDisabledWindows,
-                                     m_bHideHiddenWindows, m_bDisplayWindowIcon,
-                                     m_bHideWindowsWithoutCaption};
+                                     m_bHideHiddenWindows, m_bHideWindowsWithoutCaption};
     CWindowFacts facts;
     ::GetWindowRect(hwnd, &facts.rect);
     if (options.hideDisabled)

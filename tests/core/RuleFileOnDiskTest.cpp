@@ -1,5 +1,5 @@
-// The rule set and its file on the disk: order, match keys in step, saves that never destroy
-// the previous file, and damaged or locked files kept aside instead of overwritten.
+// The rule file on the disk: saves that never destroy the previous file, and damaged or locked
+// files kept aside instead of overwritten.
 #include "framework/DiskFile.h"
 #include "framework/Utf8.h"
 #include "rules/RuleFile.h"
@@ -23,6 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<char>;
 
+// On the disk through the POSIX file layer; the Windows one is tested under Wine.
+#ifndef _WIN32
 std::unique_ptr<CWindowInfo> Rule(const WCHAR16* title, int delay = 100) {
     auto rule = std::make_unique<CWindowInfo>();
     rule->m_strTitle = title;
@@ -31,43 +33,6 @@ std::unique_ptr<CWindowInfo> Rule(const WCHAR16* title, int delay = 100) {
     return rule;
 }
 
-void ExpectKeysInStep(const CRuleSet& rules) {
-    ASSERT_EQ(rules.Keys().size(), static_cast<size_t>(rules.GetCount()));
-    for (int i = 0; i < rules.GetCount(); ++i) {
-        const CRuleKey expected = CRuleKey::Of(rules.GetAt(i));
-        EXPECT_EQ(std::memcmp(&rules.Keys()[static_cast<size_t>(i)], &expected, sizeof expected), 0)
-            << "rule " << i;
-    }
-}
-
-TEST(RuleSet, ChangesKeepOrderIdentityAndKeys) {
-    CRuleSet rules;
-    for (const WCHAR16* title : {_T("a"), _T("b"), _T("c"), _T("d")})
-        rules.Add(Rule(title));
-    ExpectKeysInStep(rules);
-
-    CWindowInfo& second = rules.GetAt(1);
-    second.m_hWnd = reinterpret_cast<HWND>(0x42); // what a match left on it
-    auto values = Rule(_T("B!"), -5);
-    values->m_bMatchTitle = TRUE;
-    values->m_bMatchLocation = TRUE;
-    values->m_rcWindow = {1, 2, 30, 40};
-    rules.Replace(1, *values);
-    EXPECT_EQ(&rules.GetAt(1), &second); // the same record, changed in place
-    EXPECT_EQ(second.m_strTitle, _T("B!"));
-    EXPECT_EQ(second.m_nDelayMs, -5);
-    EXPECT_EQ(second.m_hWnd, reinterpret_cast<HWND>(0x42));
-    EXPECT_EQ(rules.Keys()[1].flags & CRuleKey::kTitle, CRuleKey::kTitle);
-    ExpectKeysInStep(rules);
-
-    EXPECT_EQ(rules.Remove(0)->m_strTitle, _T("a"));
-    EXPECT_EQ(&rules.GetAt(0), &second);
-    EXPECT_EQ(rules.GetAt(2).m_strTitle, _T("d"));
-    ExpectKeysInStep(rules);
-}
-
-// On the disk through the POSIX file layer; the Windows one is tested under Wine.
-#ifndef _WIN32
 class RuleFileOnDisk : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,9 +1,11 @@
-// The rule file's bytes: the record layout, the list around it and reading damaged files.
+// The rule set: its changes with the match keys in step, and its bytes in the rule file (the
+// record layout, the list around it and reading damaged files).
 #include "framework/Archive.h"
 #include "rules/RuleSet.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -246,6 +248,41 @@ TEST(RuleFile, LineReaderEndsAtEitherBreakAndTakesOneUnitAfterCr) {
     }
     EXPECT_FALSE(ar.ReadString(line));
     EXPECT_TRUE(line.IsEmpty());
+}
+
+void ExpectKeysInStep(const CRuleSet& rules) {
+    ASSERT_EQ(rules.Keys().size(), static_cast<size_t>(rules.GetCount()));
+    for (int i = 0; i < rules.GetCount(); ++i) {
+        const CRuleKey expected = CRuleKey::Of(rules.GetAt(i));
+        EXPECT_EQ(std::memcmp(&rules.Keys()[static_cast<size_t>(i)], &expected, sizeof expected), 0)
+            << "rule " << i;
+    }
+}
+
+TEST(RuleSet, ChangesKeepOrderIdentityAndKeys) {
+    CRuleSet rules;
+    for (const WCHAR16* title : {_T("a"), _T("b"), _T("c"), _T("d")})
+        rules.Add(Rule(title, _T("Cls")));
+    ExpectKeysInStep(rules);
+
+    CWindowInfo& second = rules.GetAt(1);
+    second.m_hWnd = reinterpret_cast<HWND>(0x42); // what a match left on it
+    auto values = Rule(_T("B!"), _T("Cls"), -5);
+    values->m_bMatchTitle = TRUE;
+    values->m_bMatchLocation = TRUE;
+    values->m_rcWindow = {1, 2, 30, 40};
+    rules.Replace(1, *values);
+    EXPECT_EQ(&rules.GetAt(1), &second); // the same record, changed in place
+    EXPECT_EQ(second.m_strTitle, _T("B!"));
+    EXPECT_EQ(second.m_nDelayMs, -5);
+    EXPECT_EQ(second.m_hWnd, reinterpret_cast<HWND>(0x42));
+    EXPECT_EQ(rules.Keys()[1].flags & CRuleKey::kTitle, CRuleKey::kTitle);
+    ExpectKeysInStep(rules);
+
+    EXPECT_EQ(rules.Remove(0)->m_strTitle, _T("a"));
+    EXPECT_EQ(&rules.GetAt(0), &second);
+    EXPECT_EQ(rules.GetAt(2).m_strTitle, _T("d"));
+    ExpectKeysInStep(rules);
 }
 
 } // namespace

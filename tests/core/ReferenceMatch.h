@@ -1,7 +1,12 @@
-#include "Match.h"
+// The plain matcher that the rule set's scan must agree with: every criterion a rule sets,
+// tested one by one on the rule's own record. Tests and benchmarks only.
+#pragma once
 
-bool MatchesRule(const CWindowInfo& rule, const CWindowSnapshot& window) {
-    // Cheap integer tests first: most rules fail on the style.
+#include "engine/Match.h"
+
+// True when every criterion that the rule sets holds for the window; a rule that sets none
+// matches every window.
+inline bool MatchesRule(const CWindowInfo& rule, const CWindowSnapshot& window) {
     if (rule.m_bMatchStyle && rule.m_dwStyle != window.dwStyle)
         return false;
     if (rule.m_bMatchExStyle && rule.m_dwExStyle != window.dwExStyle)
