@@ -41,6 +41,7 @@ size_t CArchive::ReadBytes(BYTE* data, size_t count) {
         if (m_pos == m_fill) {
             m_pos = 0;
             m_fill = m_file->Read(m_buffer.data(), static_cast<UINT>(m_buffer.size()));
+            m_taken += m_fill;
             if (m_fill == 0)
                 break;
         }
@@ -108,19 +109,28 @@ bool CArchive::FillForUnit() {
             m_file->Read(m_buffer.data() + m_fill, static_cast<UINT>(m_buffer.size() - m_fill));
         if (n == 0)
             return false;
+        m_taken += n;
         m_fill += n;
     }
     return true;
 }
 
 BOOL CArchive::ReadString(CString& text) {
+    return ReadLineTo(text) != LineEnd::Nothing;
+}
+
+bool CArchive::ReadLine(CString& text) {
+    return ReadLineTo(text) == LineEnd::Ended;
+}
+
+CArchive::LineEnd CArchive::ReadLineTo(CString& text) {
     text.Empty();
     bool any = false;
     for (;;) {
         if (m_fill - m_pos < 2 && !FillForUnit()) {
             // The end of the file ends the line; a lone last byte is no unit.
             m_pos = m_fill = 0;
-            return any ? TRUE : FALSE;
+            return any ? LineEnd::FileEnded : LineEnd::Nothing;
         }
         any = true;
         // Find the line end among the whole units in the buffer, then take the units before it
@@ -150,9 +160,10 @@ BOOL CArchive::ReadString(CString& text) {
         m_pos += 2;
         if (unit == u'\r') {
             BYTE b[2];
-            ReadBytes(b, 2); // the LF that follows a CR
+            if (ReadBytes(b, 2) != 2) // the LF that follows a CR
+                return LineEnd::FileEnded;
         }
-        return TRUE;
+        return LineEnd::Ended;
     }
 }
 

@@ -44,6 +44,15 @@ void Append(CString& text, const WCHAR16* format, const CString& a, const CStrin
     text += line;
 }
 
+// What is wrong with a file that was read but not whole.
+CString DamageText(const CRuleFileReport& report) {
+    if (report.result != CRuleFileReport::Result::NegativeCount)
+        return CArchiveException(CArchiveException::endOfFile).GetErrorMessage();
+    CString text;
+    text.Format(_T("The rule count at the start of the file is negative (%d)."), report.count);
+    return text;
+}
+
 CString FileName(const CString& path) {
     const size_t slash = path.View().find_last_of(_T("\\/"));
     return CString(slash == StringView::npos ? path.View() : path.View().substr(slash + 1));
@@ -106,16 +115,20 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    CRuleFileReport report;
     if (file.IsOpen() && Guarded(
                              [&] {
                                  CArchive ar(&file, CArchive::load, 4096);
-                                 rules.Load(ar);
+                                 report = rules.Load(ar);
                                  ar.Close();
                                  file.Close();
                              },
                              result.message)) {
-        result.status = LoadStatus::Loaded;
-        return result;
+        if (report.IsComplete()) {
+            result.status = LoadStatus::Loaded;
+            return result;
+        }
+        result.message = DamageText(report);
     }
 
     // Not read whole: keep every byte of it under a name that no save will touch.
@@ -147,6 +160,7 @@ bool CRuleFile::WriteTemp(const CRuleSet& rules, const CString& temp, CString& m
 
 CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
     CSaveResult result;
+    CString movedAside; // where the file that was not read whole went for this save
     if (!m_strAside.IsEmpty() && DiskFiles::Exists(m_strPath)) {
         // The name may have been taken since the load.
         const CString aside =
@@ -159,18 +173,29 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
                    m_strPath, FileName(aside));
             return result;
         }
+        movedAside = aside;
     }
-    m_strAside.Empty();
 
     const CString temp = RuleFilePath::TempFile(m_strPath.View());
     if (WriteTemp(rules, temp, result.message)) {
         if (DiskFiles::Replace(temp, m_strPath)) {
+            m_strAside.Empty();
             result.saved = true;
             return result;
         }
         result.message = OpenFailure(m_strPath);
     }
     DiskFiles::Remove(temp);
+    // The file that was not read whole goes back, so that the next start reads it and says
+    // again that it is damaged; the next save moves it aside again.
+    if (!movedAside.IsEmpty() && !DiskFiles::Rename(movedAside, m_strPath)) {
+        m_strAside.Empty();
+        Append(result.message,
+               _T("\n\nThe rules were not saved to %s. The rule file that was not read "
+                  "completely is now %s in the same folder."),
+               m_strPath, FileName(movedAside));
+        return result;
+    }
     Append(result.message,
            _T("\n\nThe rules were not saved to %s; it keeps its previous contents."), m_strPath);
     return result;

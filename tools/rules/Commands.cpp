@@ -88,24 +88,6 @@ int ValueError(CRulesHost& host, const char* command, const std::string& message
 
 enum class Purpose { Read, Change };
 
-// Bytes already in memory, read where they are.
-class CBytesFile : public CFile {
-public:
-    explicit CBytesFile(const std::vector<BYTE>& bytes) : m_bytes(bytes) {}
-    UINT Read(void* buffer, UINT count) override {
-        const size_t n = std::min<size_t>(count, m_bytes.size() - m_pos);
-        if (n != 0)
-            std::memcpy(buffer, m_bytes.data() + m_pos, n);
-        m_pos += n;
-        return static_cast<UINT>(n);
-    }
-    void Write(const void*, UINT) override { throw CArchiveException(CArchiveException::badIndex); }
-
-private:
-    const std::vector<BYTE>& m_bytes;
-    size_t m_pos = 0;
-};
-
 // The file's bytes; false with the reason, which names the file.
 bool ReadWholeFile(const CString& path, std::vector<BYTE>& bytes, bool& missing,
                    std::string& error) {
@@ -164,7 +146,8 @@ int LoadRules(CRulesHost& host, const CString& path, Purpose purpose, bool missi
         Error(host, error);
         return kExitFailed;
     }
-    const CRuleFileCheck check = CheckRuleFile(bytes.data(), bytes.size());
+    // `rules` is used only when the check finds every rule whole.
+    const CRuleFileCheck check = CheckRuleFile(bytes.data(), bytes.size(), &rules);
     const char* unchanged = "was not read completely, so it is left unchanged";
     if (!check.Readable()) {
         Error(host, name + ": " + DescribeCheck(check));
@@ -179,9 +162,6 @@ int LoadRules(CRulesHost& host, const CString& path, Purpose purpose, bool missi
             return kExitFailed;
         }
     }
-    CBytesFile file(bytes);
-    CArchive ar(&file, CArchive::load);
-    rules.Load(ar); // the check found every rule whole
     return kExitOk;
 }
 
