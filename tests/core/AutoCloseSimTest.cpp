@@ -40,7 +40,7 @@ constexpr int kHandles = 6; // few, so that handles are reused often
 constexpr size_t kMaxRules = 6;
 
 // Few values, so that rules and windows meet often. Two titles of equal length and hash.
-const WCHAR16* const kTitles[] = {_T(""), _T("a"), _T("abc"), u"A\u7063\u00D4"};
+const WCHAR16* const kTitles[] = {_T(""), _T("a"), _T("abc"), _T("A\u7063\u00D4")};
 const WCHAR16* const kClasses[] = {_T("C1"), _T("C2")};
 const int kDelays[] = {0, -1, 10, 30, 100};
 
