@@ -8,6 +8,7 @@
 #include <chrono>
 #include <ctime>
 #include <new>
+#include <random>
 #include <thread>
 
 namespace {
@@ -107,7 +108,8 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
     CLoadResult result;
     CDiskFile file;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(retryMs);
-    while (!file.Open(m_strPath, CDiskFile::modeRead | CDiskFile::shareExclusive)) {
+    // Readers may share it (saves replace the file whole); a writer makes the load wait.
+    while (!file.Open(m_strPath, CDiskFile::modeRead | CDiskFile::shareDenyWrite)) {
         if (file.LastOpenError() == CDiskFile::OpenError::Missing)
             return result; // a first start: no rules, no message
         result.message = OpenFailure(m_strPath);
@@ -141,15 +143,33 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
     return result;
 }
 
-bool CRuleFile::WriteTemp(const CRuleSet& rules, const CString& temp, CString& message) {
+bool CRuleFile::WriteTemp(const CRuleSet& rules, CString& temp, CString& message) {
     CDiskFile file;
-    if (!file.Open(temp,
-                   CDiskFile::modeCreate | CDiskFile::modeWrite | CDiskFile::shareExclusive)) {
+#ifdef _WIN32
+    // The data folder is the user's own: a stale file of an interrupted save is replaced.
+    temp = RuleFilePath::TempFile(m_strPath.View());
+    const bool opened = file.Open(temp, CDiskFile::modeCreate | CDiskFile::modeWrite |
+                                            CDiskFile::shareExclusive) != FALSE;
+#else
+    // Other runs of the tool and other users may write into the folder: a name of this save's
+    // own, created new (never through a link planted there), so that nothing else writes into it.
+    std::random_device random;
+    bool opened = false;
+    for (int attempt = 0; attempt < 100 && !opened; ++attempt) {
+        temp = RuleFilePath::TempFile(m_strPath.View(), random() | 1u);
+        opened = file.Open(temp, CDiskFile::modeCreateNew | CDiskFile::modeWrite) != FALSE;
+        if (!opened && file.LastOpenError() != CDiskFile::OpenError::Exists)
+            break;
+    }
+#endif
+    if (!opened) {
         message = OpenFailure(temp);
+        temp.Empty(); // nothing of this save's to remove
         return false;
     }
     return Guarded(
         [&] {
+            file.KeepModeOf(m_strPath);
             CArchive ar(&file, CArchive::store, 4096);
             rules.Store(ar);
             ar.Close();
@@ -176,7 +196,7 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
         movedAside = aside;
     }
 
-    const CString temp = RuleFilePath::TempFile(m_strPath.View());
+    CString temp;
     if (WriteTemp(rules, temp, result.message)) {
         if (DiskFiles::Replace(temp, m_strPath)) {
             m_strAside.Empty();
@@ -185,7 +205,8 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
         }
         result.message = OpenFailure(m_strPath);
     }
-    DiskFiles::Remove(temp);
+    if (!temp.IsEmpty())
+        DiskFiles::Remove(temp);
     // The file that was not read whole goes back, so that the next start reads it and says
     // again that it is damaged; the next save moves it aside again.
     if (!movedAside.IsEmpty() && !DiskFiles::Rename(movedAside, m_strPath)) {
