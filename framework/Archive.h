@@ -94,7 +94,7 @@ private:
     CFile* m_file;
     UINT m_mode;
     std::vector<BYTE> m_buffer;
-    size_t m_pos = 0;  // next byte in the buffer
-    size_t m_fill = 0; // bytes valid in the buffer (loading)
+    size_t m_pos = 0;          // next byte in the buffer
+    size_t m_fill = 0;         // bytes valid in the buffer (loading)
     std::uint64_t m_taken = 0; // bytes read from the file (loading)
 };

@@ -75,7 +75,7 @@ CRuleFileReport CRuleSet::Load(CArchive& ar) {
         const CWindowInfo::LoadResult loaded = rule->Load(ar, report.offset);
         if (loaded != CWindowInfo::LoadResult::Whole) {
             // Nothing at all of the missing rule: the count promised too many.
-            report.result = loaded == CWindowInfo::LoadResult::CutInTitle  ? Result::CutInTitle
+            report.result = loaded == CWindowInfo::LoadResult::CutInTitle   ? Result::CutInTitle
                             : loaded == CWindowInfo::LoadResult::CutInClass ? Result::CutInClass
                             : ar.GetPosition() == start                     ? Result::CountTooLarge
                                                                             : Result::CutInNumbers;

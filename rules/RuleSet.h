@@ -17,7 +17,7 @@ class CArchive;
 struct CRuleFileReport {
     enum class Result {
         Complete,
-        NoCount,       // fewer than the 4 bytes of the count
+        NoCount, // fewer than the 4 bytes of the count
         NegativeCount,
         CutInNumbers,  // the file ends inside a rule's 13 integers
         CutInTitle,    // ... before the line end of its window text
