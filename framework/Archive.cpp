@@ -6,18 +6,14 @@
 #include <iterator>
 
 UINT CMemFile::Read(void* buffer, UINT count) {
-    const BYTE* data = m_pInPlace != nullptr ? m_pInPlace : m_data.data();
-    const size_t size = m_pInPlace != nullptr ? m_nInPlace : m_data.size();
-    const size_t n = std::min<size_t>(count, size - m_pos);
+    const size_t n = std::min<size_t>(count, m_data.size() - m_pos);
     if (n != 0)
-        std::memcpy(buffer, data + m_pos, n);
+        std::memcpy(buffer, m_data.data() + m_pos, n);
     m_pos += n;
     return static_cast<UINT>(n);
 }
 
 void CMemFile::Write(const void* buffer, UINT count) {
-    if (m_pInPlace != nullptr)
-        throw CArchiveException(CArchiveException::badIndex);
     const BYTE* p = static_cast<const BYTE*>(buffer);
     m_data.insert(m_data.end(), p, p + count);
     m_pos = m_data.size();
@@ -45,6 +41,7 @@ size_t CArchive::ReadBytes(BYTE* data, size_t count) {
         if (m_pos == m_fill) {
             m_pos = 0;
             m_fill = m_file->Read(m_buffer.data(), static_cast<UINT>(m_buffer.size()));
+            m_taken += m_fill;
             if (m_fill == 0)
                 break;
         }
@@ -112,19 +109,28 @@ bool CArchive::FillForUnit() {
             m_file->Read(m_buffer.data() + m_fill, static_cast<UINT>(m_buffer.size() - m_fill));
         if (n == 0)
             return false;
+        m_taken += n;
         m_fill += n;
     }
     return true;
 }
 
 BOOL CArchive::ReadString(CString& text) {
+    return ReadLineTo(text) != LineEnd::Nothing;
+}
+
+bool CArchive::ReadLine(CString& text) {
+    return ReadLineTo(text) == LineEnd::Ended;
+}
+
+CArchive::LineEnd CArchive::ReadLineTo(CString& text) {
     text.Empty();
     bool any = false;
     for (;;) {
         if (m_fill - m_pos < 2 && !FillForUnit()) {
             // The end of the file ends the line; a lone last byte is no unit.
             m_pos = m_fill = 0;
-            return any ? TRUE : FALSE;
+            return any ? LineEnd::FileEnded : LineEnd::Nothing;
         }
         any = true;
         // Find the line end among the whole units in the buffer, then take the units before it
@@ -154,9 +160,10 @@ BOOL CArchive::ReadString(CString& text) {
         m_pos += 2;
         if (unit == u'\r') {
             BYTE b[2];
-            ReadBytes(b, 2); // the LF that follows a CR
+            if (ReadBytes(b, 2) != 2) // the LF that follows a CR
+                return LineEnd::FileEnded;
         }
-        return TRUE;
+        return LineEnd::Ended;
     }
 }
 

@@ -23,22 +23,14 @@ public:
 class CMemFile : public CFile {
 public:
     CMemFile() = default;
-    // A copy of the bytes.
     CMemFile(const void* data, size_t size)
         : m_data(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size) {}
-    // Reads the bytes where they are, without a copy: they must outlive the file, which cannot
-    // be written.
-    struct InPlace {};
-    CMemFile(InPlace, const void* data, size_t size)
-        : m_pInPlace(static_cast<const BYTE*>(data)), m_nInPlace(size) {}
     UINT Read(void* buffer, UINT count) override;
     void Write(const void* buffer, UINT count) override;
     const std::vector<BYTE>& Data() const { return m_data; }
 
 private:
     std::vector<BYTE> m_data;
-    const BYTE* m_pInPlace = nullptr;
-    size_t m_nInPlace = 0;
     size_t m_pos = 0;
 };
 
@@ -78,6 +70,11 @@ public:
     // Reads units up to a CR or LF (after a CR one more unit is consumed). The end of the
     // file ends the line. Returns FALSE when nothing at all was left to read.
     BOOL ReadString(CString& text);
+    // Reads a line as ReadString does; true only when it ended with its line end (after a CR,
+    // with the unit that follows), false when the file ran out first.
+    bool ReadLine(CString& text);
+    // Loading: the number of bytes taken from the file so far.
+    std::uint64_t GetPosition() const { return m_taken - (m_fill - m_pos); }
 
     void Flush();
     // Storing: writes the buffer to the file and flushes the file.
@@ -91,10 +88,13 @@ private:
     size_t ReadBytes(BYTE* data, size_t count);
     // Makes at least one whole unit available in the buffer; false at the end of the file.
     bool FillForUnit();
+    enum class LineEnd { Ended, FileEnded, Nothing };
+    LineEnd ReadLineTo(CString& text);
 
     CFile* m_file;
     UINT m_mode;
     std::vector<BYTE> m_buffer;
-    size_t m_pos = 0;  // next byte in the buffer
-    size_t m_fill = 0; // bytes valid in the buffer (loading)
+    size_t m_pos = 0;          // next byte in the buffer
+    size_t m_fill = 0;         // bytes valid in the buffer (loading)
+    std::uint64_t m_taken = 0; // bytes read from the file (loading)
 };

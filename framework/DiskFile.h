@@ -15,10 +15,14 @@ public:
         modeRead = 0x0000,
         modeWrite = 0x0001,
         shareExclusive = 0x0010,
+        // Others may read the file, and delete or rename it, but not write it meanwhile.
+        shareDenyWrite = 0x0020,
         modeCreate = 0x1000, // create, or truncate to zero length
+        // Create a new file; fails when anything, a link included, has the name.
+        modeCreateNew = 0x2000,
     };
     // Why an open failed.
-    enum class OpenError { None, Missing, Other };
+    enum class OpenError { None, Missing, Exists, Other };
 
     CDiskFile() = default;
     // Closes without reporting: use Close() to learn whether the last writes reached the disk.
@@ -36,6 +40,9 @@ public:
     bool IsOpen() const;
     // The file's size in bytes; throws when the system cannot tell it.
     std::uint64_t GetLength() const;
+    // Gives the open file the access mode of the file at `path`, if there is one there. Only
+    // POSIX systems have such modes; elsewhere this does nothing.
+    void KeepModeOf(const CString& path);
 
 private:
     [[noreturn]] void ThrowLastError() const;
@@ -55,7 +62,8 @@ CFileException LastFileError(const CString& path);
 namespace DiskFiles {
 
 bool Exists(const CString& path);
-// Replaces `target` with `source` in one step: a reader sees the old file or the new one.
+// Replaces `target` with `source` in one step: a reader sees the old file or the new one. On
+// POSIX systems the folder is flushed after, so that the new name survives a crash.
 bool Replace(const CString& source, const CString& target);
 // Renames `source` to `target`; fails when `target` exists.
 bool Rename(const CString& source, const CString& target);

@@ -26,15 +26,22 @@ BOOL CDiskFile::Open(const CString& path, UINT flags) {
     if (m_fd >= 0)
         ::close(m_fd);
     int mode = (flags & modeWrite) ? O_WRONLY : O_RDONLY;
-    if (flags & modeCreate)
+    if (flags & modeCreateNew)
+        mode |= O_CREAT | O_EXCL | O_NOFOLLOW; // O_EXCL never follows a link at the name
+    else if (flags & modeCreate)
         mode |= O_CREAT | O_TRUNC;
     m_fd = ::open(NativePath(path).c_str(), mode | O_CLOEXEC, 0644);
-    if (m_fd >= 0 && (flags & shareExclusive) && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    const int lock = (flags & shareExclusive) ? LOCK_EX : (flags & shareDenyWrite) ? LOCK_SH : 0;
+    if (m_fd >= 0 && lock != 0 && ::flock(m_fd, lock | LOCK_NB) != 0) {
+        const int error = errno;
         ::close(m_fd);
         m_fd = -1;
+        errno = error;
     }
     if (m_fd < 0) {
-        m_openError = errno == ENOENT || errno == ENOTDIR ? OpenError::Missing : OpenError::Other;
+        m_openError = errno == ENOENT || errno == ENOTDIR ? OpenError::Missing
+                      : errno == EEXIST                   ? OpenError::Exists
+                                                          : OpenError::Other;
         return FALSE;
     }
     m_openError = OpenError::None;
@@ -93,6 +100,12 @@ std::uint64_t CDiskFile::GetLength() const {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
+void CDiskFile::KeepModeOf(const CString& path) {
+    struct stat st;
+    if (::stat(NativePath(path).c_str(), &st) == 0 && ::fchmod(m_fd, st.st_mode & 07777) != 0)
+        ThrowLastError();
+}
+
 void CDiskFile::Flush() {
     if (::fsync(m_fd) != 0)
         ThrowLastError();
@@ -113,7 +126,18 @@ bool Exists(const CString& path) {
 }
 
 bool Replace(const CString& source, const CString& target) {
-    return ::rename(NativePath(source).c_str(), NativePath(target).c_str()) == 0;
+    const std::string to = NativePath(target);
+    if (::rename(NativePath(source).c_str(), to.c_str()) != 0)
+        return false;
+    // The rename is an entry of the folder: flush the folder too.
+    const size_t slash = to.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : to.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return true;
 }
 
 bool Rename(const CString& source, const CString& target) {

@@ -10,38 +10,17 @@
 
 namespace {
 
-// Returns false when the file was cut short; the records before the cut stay.
+// Loads as the program does; false when the file is damaged. Only whole records stay.
 bool LoadAll(const void* data, size_t size, CRuleSet& out) {
     CMemFile file(data, size);
     CArchive ar(&file, CArchive::load);
-    try {
-        out.Load(ar);
-        return true;
-    } catch (const CArchiveException&) {
-        return false;
-    }
+    return out.Load(ar).IsComplete();
 }
 
-// What CheckRuleFile promises about the loader (see RuleCheck.h).
+// The check is the load's verdict: the same records, damaged exactly when the load says so.
 bool CheckAgrees(const CRuleFileCheck& check, bool loaded, int count) {
-    using Result = CRuleFileCheck::Result;
-    switch (check.result) {
-    case Result::Sound:
-    case Result::TrailingBytes:
-        return loaded && count == check.count && check.complete == check.count &&
-               check.offset <= check.size;
-    case Result::NegativeCount:
-        return loaded && count == 0;
-    case Result::CutInTitle:
-    case Result::CutInClass:
-        return count == check.complete + 1 && loaded == (check.count == count) &&
-               check.offset <= check.size;
-    case Result::NoCount:
-    case Result::CutInNumbers:
-    case Result::CountTooLarge:
-        return !loaded && count == check.complete;
-    }
-    return false;
+    return count == check.complete && loaded == check.Readable() &&
+           (!loaded || count == check.count) && check.offset <= check.size;
 }
 
 std::vector<BYTE> StoreAll(const CRuleSet& rules) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <ctime>
 #include <new>
+#include <random>
 #include <thread>
 
 namespace {
@@ -33,6 +34,15 @@ void Append(CString& text, const WCHAR16* format, const CString& a, const CStrin
     CString line;
     line.Format(format, a, b);
     text += line;
+}
+
+// What is wrong with a file that was read but not whole.
+CString DamageText(const CRuleFileReport& report) {
+    if (report.result != CRuleFileReport::Result::NegativeCount)
+        return CArchiveException(CArchiveException::endOfFile).GetErrorMessage();
+    CString text;
+    text.Format(_T("The rule count at the start of the file is negative (%d)."), report.count);
+    return text;
 }
 
 CString FileName(const CString& path) {
@@ -89,7 +99,8 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
     CLoadResult result;
     CDiskFile file;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(retryMs);
-    while (!file.Open(m_strPath, CDiskFile::modeRead | CDiskFile::shareExclusive)) {
+    // Readers may share it (saves replace the file whole); a writer makes the load wait.
+    while (!file.Open(m_strPath, CDiskFile::modeRead | CDiskFile::shareDenyWrite)) {
         if (file.LastOpenError() == CDiskFile::OpenError::Missing)
             return result; // a first start: no rules, no message
         result.message = OpenFailure(m_strPath);
@@ -97,16 +108,20 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    CRuleFileReport report;
     if (file.IsOpen() && Guarded(
                              [&] {
                                  CArchive ar(&file, CArchive::load, 4096);
-                                 rules.Load(ar);
+                                 report = rules.Load(ar);
                                  ar.Close();
                                  file.Close();
                              },
                              result.message)) {
-        result.status = LoadStatus::Loaded;
-        return result;
+        if (report.IsComplete()) {
+            result.status = LoadStatus::Loaded;
+            return result;
+        }
+        result.message = DamageText(report);
     }
 
     // Not read whole: keep every byte of it under a name that no save will touch.
@@ -119,15 +134,33 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
     return result;
 }
 
-bool CRuleFile::WriteTemp(const CRuleSet& rules, const CString& temp, CString& message) {
+bool CRuleFile::WriteTemp(const CRuleSet& rules, CString& temp, CString& message) {
     CDiskFile file;
-    if (!file.Open(temp,
-                   CDiskFile::modeCreate | CDiskFile::modeWrite | CDiskFile::shareExclusive)) {
+#ifdef _WIN32
+    // The data folder is the user's own: a stale file of an interrupted save is replaced.
+    temp = RuleFilePath::TempFile(m_strPath.View());
+    const bool opened = file.Open(temp, CDiskFile::modeCreate | CDiskFile::modeWrite |
+                                            CDiskFile::shareExclusive) != FALSE;
+#else
+    // Other runs of the tool and other users may write into the folder: a name of this save's
+    // own, created new (never through a link planted there), so that nothing else writes into it.
+    std::random_device random;
+    bool opened = false;
+    for (int attempt = 0; attempt < 100 && !opened; ++attempt) {
+        temp = RuleFilePath::TempFile(m_strPath.View(), random() | 1u);
+        opened = file.Open(temp, CDiskFile::modeCreateNew | CDiskFile::modeWrite) != FALSE;
+        if (!opened && file.LastOpenError() != CDiskFile::OpenError::Exists)
+            break;
+    }
+#endif
+    if (!opened) {
         message = OpenFailure(temp);
+        temp.Empty(); // nothing of this save's to remove
         return false;
     }
     return Guarded(
         [&] {
+            file.KeepModeOf(m_strPath);
             CArchive ar(&file, CArchive::store, 4096);
             rules.Store(ar);
             ar.Close();
@@ -138,6 +171,7 @@ bool CRuleFile::WriteTemp(const CRuleSet& rules, const CString& temp, CString& m
 
 CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
     CSaveResult result;
+    CString movedAside; // where the file that was not read whole went for this save
     if (!m_strAside.IsEmpty() && DiskFiles::Exists(m_strPath)) {
         // The name may have been taken since the load.
         const CString aside =
@@ -150,18 +184,30 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
                    m_strPath, FileName(aside));
             return result;
         }
+        movedAside = aside;
     }
-    m_strAside.Empty();
 
-    const CString temp = RuleFilePath::TempFile(m_strPath.View());
+    CString temp;
     if (WriteTemp(rules, temp, result.message)) {
         if (DiskFiles::Replace(temp, m_strPath)) {
+            m_strAside.Empty();
             result.saved = true;
             return result;
         }
         result.message = OpenFailure(m_strPath);
     }
-    DiskFiles::Remove(temp);
+    if (!temp.IsEmpty())
+        DiskFiles::Remove(temp);
+    // The file that was not read whole goes back, so that the next start reads it and says
+    // again that it is damaged; the next save moves it aside again.
+    if (!movedAside.IsEmpty() && !DiskFiles::Rename(movedAside, m_strPath)) {
+        m_strAside.Empty();
+        Append(result.message,
+               _T("\n\nThe rules were not saved to %s. The rule file that was not read "
+                  "completely is now %s in the same folder."),
+               m_strPath, FileName(movedAside));
+        return result;
+    }
     Append(result.message,
            _T("\n\nThe rules were not saved to %s; it keeps its previous contents."), m_strPath);
     return result;

@@ -47,7 +47,8 @@ public:
     CSaveResult Save(const CRuleSet& rules);
 
 private:
-    bool WriteTemp(const CRuleSet& rules, const CString& temp, CString& message);
+    // Writes the rules to a new temporary file beside the rule file and names it in `temp`.
+    bool WriteTemp(const CRuleSet& rules, CString& temp, CString& message);
 
     CString m_strPath;
     CString m_strAside; // non-empty while the file on disk must be kept

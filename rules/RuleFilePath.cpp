@@ -23,9 +23,14 @@ CString DataFile(StringView dataFolder) {
     return CollapseBackslashes(file.View());
 }
 
-CString TempFile(StringView dataFile) {
+CString TempFile(StringView dataFile, std::uint32_t unique) {
     CString file(dataFile);
     file += _T(".tmp");
+    if (unique > 0) {
+        CString suffix;
+        suffix.Format(_T("-%u"), unique);
+        file += suffix;
+    }
     return file;
 }
 

@@ -3,6 +3,8 @@
 
 #include "framework/String.h"
 
+#include <cstdint>
+
 namespace RuleFilePath {
 
 inline constexpr const WCHAR16* kFolderName = _T("Velmora-Quellix");
@@ -14,7 +16,8 @@ CString CollapseBackslashes(StringView path);
 CString DataFolder(StringView localAppData);
 // Data.dat inside the data folder.
 CString DataFile(StringView dataFolder);
-// The file a save writes before it replaces Data.dat with it.
-CString TempFile(StringView dataFile);
+// The file a save writes before it replaces Data.dat with it. `unique` > 0 makes a name of
+// its own for one save, where other programs may save into the same folder at once.
+CString TempFile(StringView dataFile, std::uint32_t unique = 0);
 
 } // namespace RuleFilePath

@@ -51,14 +51,37 @@ void CRuleSet::Clear() {
     m_keys.clear();
 }
 
-void CRuleSet::Load(CArchive& ar) {
-    int count = 0;
-    ar >> count;
-    for (int i = 0; i < count; ++i) {
+CRuleFileReport CRuleSet::Load(CArchive& ar) {
+    using Result = CRuleFileReport::Result;
+    CRuleFileReport report;
+    try {
+        ar >> report.count;
+    } catch (const CArchiveException& e) {
+        if (e.GetCause() != CArchiveException::endOfFile)
+            throw;
+        report.result = Result::NoCount;
+        return report;
+    }
+    if (report.count < 0) {
+        report.result = Result::NegativeCount;
+        return report;
+    }
+    for (; report.complete < report.count; ++report.complete) {
+        const std::uint64_t start = ar.GetPosition();
         auto rule = std::make_unique<CWindowInfo>();
-        rule->Serialize(ar);
+        const CWindowInfo::LoadResult loaded = rule->Load(ar, report.offset);
+        if (loaded != CWindowInfo::LoadResult::Whole) {
+            // Nothing at all of the missing rule: the count promised too many.
+            report.result = loaded == CWindowInfo::LoadResult::CutInTitle   ? Result::CutInTitle
+                            : loaded == CWindowInfo::LoadResult::CutInClass ? Result::CutInClass
+                            : ar.GetPosition() == start                     ? Result::CountTooLarge
+                                                                            : Result::CutInNumbers;
+            return report;
+        }
         Add(std::move(rule));
     }
+    report.offset = ar.GetPosition();
+    return report;
 }
 
 void CRuleSet::Store(CArchive& ar) const {

@@ -5,10 +5,36 @@
 #include "rules/RuleKey.h"
 #include "rules/WindowInfo.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 class CArchive;
+
+// How far a rule-file image was read whole. The one judge of a damaged file: the program's load
+// and the rule tool's check both take its word. It ends at the last record; what follows is not
+// its business.
+struct CRuleFileReport {
+    enum class Result {
+        Complete,
+        NoCount, // fewer than the 4 bytes of the count
+        NegativeCount,
+        CutInNumbers,  // the file ends inside a rule's 13 integers
+        CutInTitle,    // ... before the line end of its window text
+        CutInClass,    // ... before the line end of its window class
+        CountTooLarge, // the file ends after `complete` rules, fewer than the count
+    };
+
+    Result result = Result::Complete;
+    std::int32_t count = 0;
+    // Rules read whole, with both line ends; only these are kept.
+    int complete = 0;
+    // Where the damage starts (the count, the cut part of a rule, the missing rule), or for a
+    // complete file the end of the last rule.
+    std::uint64_t offset = 0;
+
+    bool IsComplete() const { return result == Result::Complete; }
+};
 
 class CRuleSet {
 public:
@@ -29,9 +55,11 @@ public:
     std::unique_ptr<CWindowInfo> Remove(int i);
     void Clear();
 
-    // Appends the rules of a rule-file image, each as soon as it is complete: after an error of
-    // the archive (which propagates) the rules read before it stay.
-    void Load(CArchive& ar);
+    // Appends the rules of a rule-file image that were read whole, up to the first damage,
+    // and says where that is. The count must not be negative, and every rule needs its 13
+    // integers and both its lines with their line ends. Errors of the file propagate; the
+    // rules read before them stay.
+    CRuleFileReport Load(CArchive& ar);
     // Writes the count and every rule in order.
     void Store(CArchive& ar) const;
 

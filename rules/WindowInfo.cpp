@@ -36,10 +36,30 @@ void CWindowInfo::Serialize(CArchive& ar) {
         Store(ar);
         return;
     }
-    ar >> m_rcWindow.left >> m_rcWindow.top >> m_rcWindow.right >> m_rcWindow.bottom;
-    ar >> m_dwStyle >> m_dwExStyle;
-    ar >> m_bMatchTitle >> m_bMatchClass >> m_bMatchDimensions >> m_bMatchLocation;
-    ar >> m_bMatchStyle >> m_bMatchExStyle >> m_nDelayMs;
-    ar.ReadString(m_strTitle);
-    ar.ReadString(m_strClass);
+    std::uint64_t cutAt = 0;
+    if (Load(ar, cutAt) != LoadResult::Whole)
+        throw CArchiveException(CArchiveException::endOfFile);
+}
+
+CWindowInfo::LoadResult CWindowInfo::Load(CArchive& ar, std::uint64_t& cutAt) {
+    cutAt = ar.GetPosition();
+    try {
+        ar >> m_rcWindow.left >> m_rcWindow.top >> m_rcWindow.right >> m_rcWindow.bottom;
+        ar >> m_dwStyle >> m_dwExStyle;
+        ar >> m_bMatchTitle >> m_bMatchClass >> m_bMatchDimensions >> m_bMatchLocation;
+        ar >> m_bMatchStyle >> m_bMatchExStyle >> m_nDelayMs;
+    } catch (const CArchiveException& e) {
+        if (e.GetCause() != CArchiveException::endOfFile)
+            throw;
+        return LoadResult::CutInNumbers;
+    }
+    // A text that the file's end cuts short is not the text: a rule with it could match
+    // windows that the rule never meant.
+    cutAt = ar.GetPosition();
+    if (!ar.ReadLine(m_strTitle))
+        return LoadResult::CutInTitle;
+    cutAt = ar.GetPosition();
+    if (!ar.ReadLine(m_strClass))
+        return LoadResult::CutInClass;
+    return LoadResult::Whole;
 }

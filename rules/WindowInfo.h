@@ -4,6 +4,7 @@
 #include "framework/Object.h"
 #include "framework/String.h"
 
+#include <cstdint>
 #include <memory>
 
 class CWindowInfo : public CObject {
@@ -16,21 +17,31 @@ public:
         std::unique_ptr<CWindowInfo> copy(new CWindowInfo(*this));
         copy->m_hWnd = nullptr;
         copy->m_nTimerId = 0;
+        copy->m_dwThreadId = copy->m_dwProcessId = 0;
         return copy;
     }
 
-    // Takes every member of `rule` but this record's window handle and pending-close timer.
+    // Takes every member of `rule` but this record's window (handle and owner) and
+    // pending-close timer.
     void TakeRuleOf(const CWindowInfo& rule) {
         const HWND hwnd = m_hWnd;
         const UINT_PTR timerId = m_nTimerId;
+        const DWORD threadId = m_dwThreadId;
+        const DWORD processId = m_dwProcessId;
         *this = rule;
         m_hWnd = hwnd;
         m_nTimerId = timerId;
+        m_dwThreadId = threadId;
+        m_dwProcessId = processId;
     }
 
     // Stores or loads the record in the rule file's layout; the window handle is never stored.
+    // Loading throws CArchiveException when the record is not whole.
     void Serialize(CArchive& ar) override;
     void Store(CArchive& ar) const;
+    enum class LoadResult { Whole, CutInNumbers, CutInTitle, CutInClass };
+    // Loads the record; when it is not whole, `cutAt` is where the cut part starts.
+    LoadResult Load(CArchive& ar, std::uint64_t& cutAt);
 
     CString m_strTitle;
     CString m_strClass;
@@ -48,6 +59,10 @@ public:
     // The id of this rule's pending-close timer on the main dialog, given at its first delayed
     // match and kept for the record's life; 0 while it has none. Never stored in the file.
     UINT_PTR m_nTimerId = 0;
+    // The thread and process of the window m_hWnd named when the rule matched it: a handle
+    // can name another program's window by the time the delay is over.
+    DWORD m_dwThreadId = 0;
+    DWORD m_dwProcessId = 0;
 
 private:
     CWindowInfo(const CWindowInfo&) = default;

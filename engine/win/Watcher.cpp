@@ -1,10 +1,6 @@
 // The foreground watcher: every foreground window of another program is compared with the
-// rules and then reported; a matching rule closes it at once or after its delay.
-//
-// A pending close belongs to its rule record, not to a row: the record carries its own timer
-// id, and the timer procedure looks the record up by that id when it fires. Deleting a rule
-// stops its timer, and a timer whose rule is gone finds no record and posts nothing, so rules
-// moving up never inherit another rule's close.
+// rules and then reported; a matching rule closes it at once or after its delay. The decisions
+// are CAutoClose's; this file only connects them to the window system.
 #include "Watcher.h"
 
 #include "engine/Report.h"
@@ -46,16 +42,34 @@ CString LocalTimeText(SYSTEMTIME time) {
 } // namespace
 
 void CALLBACK CWatcher::AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(hwnd, id);
-    if (g_pWatcher == nullptr)
+    if (g_pWatcher == nullptr) {
+        ::KillTimer(hwnd, id);
         return;
-    const CRuleSet& rules = g_pWatcher->m_rules;
-    for (int i = 0; i < rules.GetCount(); ++i) {
-        if (rules.GetAt(i).m_nTimerId == id) {
-            ::PostMessageW(rules.GetAt(i).m_hWnd, WM_CLOSE, 0, 0);
-            return;
-        }
     }
+    g_pWatcher->m_autoClose.OnTimer(id);
+}
+
+const CWindowSnapshot* CWatcher::ReadWindow(HWND hwnd, CWindowOwner& owner) {
+    if (hwnd == nullptr || !::IsWindow(hwnd))
+        return nullptr;
+    owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
+    if (owner.threadId == 0)
+        return nullptr;
+    return &m_timerReader.Read(hwnd);
+}
+
+void CWatcher::PostClose(HWND hwnd) {
+    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
+void CWatcher::SetTimer(UINT_PTR id, UINT delayMs) {
+    // Setting a running id again restarts it with the full delay.
+    ::SetTimer(m_hOwner, id, delayMs, AutoCloseTimerProc);
+}
+
+void CWatcher::KillTimer(UINT_PTR id) {
+    if (m_hOwner != nullptr)
+        ::KillTimer(m_hOwner, id);
 }
 
 void CALLBACK CWatcher::ReportTimerProc(HWND, UINT, UINT_PTR, DWORD) {
@@ -71,11 +85,12 @@ void CALLBACK CWatcher::WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, 
         return;
     // The hook skips our own process, but Wine still delivers events raised for our windows;
     // our own dialogs must never be reported or closed.
-    DWORD pid = 0;
-    if (::GetWindowThreadProcessId(hwnd, &pid) != 0 && pid == ::GetCurrentProcessId())
+    CWindowOwner owner;
+    owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
+    if (owner.threadId != 0 && owner.processId == ::GetCurrentProcessId())
         return;
     try {
-        g_pWatcher->CheckWindowAgainstRules(hwnd);
+        g_pWatcher->CheckWindowAgainstRules(hwnd, owner);
     } catch (const CException& e) {
         e.ReportError(MB_OK);
     } catch (...) {
@@ -96,8 +111,7 @@ void CWatcher::Remove() {
     m_hWinEventHook.Reset();
     // Closes not yet done are dropped now, even if shutting down pumps messages before the
     // window and its timers are gone.
-    for (int i = 0; i < m_rules.GetCount(); ++i)
-        CancelPendingClose(m_rules.GetAt(i));
+    m_autoClose.CancelAll();
     if (m_nReportTimer != 0)
         ::KillTimer(nullptr, std::exchange(m_nReportTimer, 0));
     if (g_pWatcher == this)
@@ -105,28 +119,19 @@ void CWatcher::Remove() {
 }
 
 void CWatcher::CancelPendingClose(CWindowInfo& rule) {
-    if (rule.m_nTimerId != 0 && m_hOwner != nullptr)
-        ::KillTimer(m_hOwner, rule.m_nTimerId);
+    m_autoClose.CancelPendingClose(rule);
 }
 
 void CWatcher::CheckWindowAgainstRules(HWND hwnd) {
+    CWindowOwner owner;
+    owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
+    CheckWindowAgainstRules(hwnd, owner);
+}
+
+void CWatcher::CheckWindowAgainstRules(HWND hwnd, CWindowOwner owner) {
     ::GetLocalTime(&m_time);
     m_pWindow = &m_reader.Read(hwnd);
-
-    // Each matching rule acts by itself; a match does not end the scan.
-    ScanRules(m_rules, *m_pWindow, [&](int i) {
-        CWindowInfo& rule = m_rules.GetAt(i);
-        rule.m_hWnd = hwnd;
-        if (rule.m_nDelayMs > 0) {
-            if (rule.m_nTimerId == 0)
-                rule.m_nTimerId = ++m_nLastTimerId;
-            // Setting a running id again restarts it with the full delay.
-            ::SetTimer(m_hOwner, rule.m_nTimerId, static_cast<UINT>(rule.m_nDelayMs),
-                       AutoCloseTimerProc);
-        } else {
-            ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
-        }
-    });
+    m_autoClose.OnForeground(hwnd, *m_pWindow, owner);
 
     // The report comes after the closes, from the message loop: a burst of events writes the
     // status line once, with the last window. A thread timer, so that its id is the system's.

@@ -5,15 +5,20 @@ CDiskFile::~CDiskFile() = default;
 BOOL CDiskFile::Open(const CString& path, UINT flags) {
     m_hFile.Reset();
     const DWORD access = (flags & modeWrite) ? GENERIC_WRITE : GENERIC_READ;
-    const DWORD share = (flags & shareExclusive) ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
-    const DWORD disposition = (flags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    const DWORD share = (flags & shareExclusive)   ? 0
+                        : (flags & shareDenyWrite) ? FILE_SHARE_READ | FILE_SHARE_DELETE
+                                                   : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const DWORD disposition = (flags & modeCreateNew) ? CREATE_NEW
+                              : (flags & modeCreate)  ? CREATE_ALWAYS
+                                                      : OPEN_EXISTING;
     m_hFile.Reset(
         ::CreateFileW(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_hFile) {
         const DWORD error = ::GetLastError();
         m_openError = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                           ? OpenError::Missing
-                          : OpenError::Other;
+                      : error == ERROR_FILE_EXISTS ? OpenError::Exists
+                                                   : OpenError::Other;
         return FALSE;
     }
     m_openError = OpenError::None;
@@ -64,6 +69,8 @@ std::uint64_t CDiskFile::GetLength() const {
         ThrowLastError();
     return static_cast<std::uint64_t>(size.QuadPart);
 }
+
+void CDiskFile::KeepModeOf(const CString&) {}
 
 void CDiskFile::Flush() {
     if (!::FlushFileBuffers(m_hFile.Get()))

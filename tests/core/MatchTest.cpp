@@ -169,6 +169,8 @@ TEST(Match, ScanOfTheRuleSetAgreesWithTheMatcher) {
     const TestWindow windows[] = {
         recorded,
         {_T("abd"), _T("XY"), recorded.rc, recorded.style, recorded.exStyle}, // same length
+        // Same length and same hash as "abc": only the full comparison tells them apart.
+        {_T("A\u7063\u00D4"), _T("XY"), recorded.rc, recorded.style, recorded.exStyle},
         {_T("ab"), _T("XY"), recorded.rc, recorded.style, recorded.exStyle},
         {_T("abc"), _T("XYZ"), recorded.rc, recorded.style, recorded.exStyle},
         {_T("abc"), _T("XY"), {11, 20, 111, 220}, recorded.style, recorded.exStyle},
@@ -177,6 +179,7 @@ TEST(Match, ScanOfTheRuleSetAgreesWithTheMatcher) {
         {_T("abc"), _T("XY"), recorded.rc, recorded.style, 0},
         {_T(""), _T(""), {0, 0, 0, 0}, 0, 0},
     };
+    ASSERT_EQ(TextHash(windows[2].title.View()), TextHash(recorded.title.View()));
     CRuleSet rules;
     for (int flags = 0; flags < 64; ++flags) {
         auto rule = std::make_unique<CWindowInfo>();

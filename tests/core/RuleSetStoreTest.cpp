@@ -36,21 +36,16 @@ public:
     }
 };
 
-// Loads like the program does; returns the number of archive errors (0 or 1).
+// Loads like the program does; returns 1 when the file is damaged, 0 when it is complete.
 template <class File = CMemFile> int Load(const Bytes& bytes, Rules& out, int bufferSize = 4096) {
     File file(bytes.data(), bytes.size());
     CArchive ar(&file, CArchive::load, bufferSize);
     CRuleSet set;
-    int errors = 0;
-    try {
-        set.Load(ar);
-    } catch (const CArchiveException& e) {
-        EXPECT_EQ(e.GetCause(), CArchiveException::endOfFile);
-        errors = 1;
-    }
+    const CRuleFileReport report = set.Load(ar);
+    EXPECT_EQ(report.complete, set.GetCount());
     while (!set.IsEmpty())
         out.push_back(set.Remove(0));
-    return errors;
+    return report.IsComplete() ? 0 : 1;
 }
 
 std::unique_ptr<CWindowInfo> Rule(const WCHAR16* title, const WCHAR16* cls, int delay = 100) {
@@ -151,19 +146,19 @@ TEST(RuleFile, RoundTripKeepsOrderAndEveryValue) {
     }
 }
 
-TEST(RuleFile, CountOfZeroOrLessReadsNothingMore) {
+TEST(RuleFile, CountOfZeroReadsNothingMoreAndANegativeOneIsDamage) {
     Bytes tail = kExample;
     tail.erase(tail.begin(), tail.begin() + 4);
     for (BYTE b : {0x00, 0xFF}) { // 0 and -1
         Bytes bytes{b, b, b, b};
         bytes.insert(bytes.end(), tail.begin(), tail.end());
         Rules loaded;
-        EXPECT_EQ(Load(bytes, loaded), 0);
+        EXPECT_EQ(Load(bytes, loaded), b == 0 ? 0 : 1);
         EXPECT_TRUE(loaded.empty());
     }
     Bytes minimum{0x00, 0x00, 0x00, 0x80}; // INT_MIN, and nothing behind it
     Rules loaded;
-    EXPECT_EQ(Load(minimum, loaded), 0);
+    EXPECT_EQ(Load(minimum, loaded), 1);
     EXPECT_TRUE(loaded.empty());
 }
 
@@ -185,32 +180,29 @@ TEST(RuleFile, CountLargerThanRecordsKeepsThemAndFailsOnce) {
     EXPECT_EQ(loaded.size(), 2u);
 }
 
-TEST(RuleFile, EveryTruncationKeepsTheRecordsReadBeforeIt) {
+TEST(RuleFile, EveryTruncationKeepsOnlyTheRecordsReadWholeBeforeIt) {
     Rules rules;
     rules.push_back(Rule(_T("ab"), _T("C")));
     rules.push_back(Rule(_T("xyz"), _T("")));
     const Bytes full = Store(rules);
-    const size_t start[] = {4, 4 + 60 + 2 * 2 + 2 * 1};
-    ASSERT_EQ(full.size(), start[1] + 60 + 2 * 3);
+    const size_t end[] = {4 + 52 + 2 * 4 + 2 * 3, 4 + 52 + 2 * 4 + 2 * 3 + 52 + 2 * 5 + 2 * 2};
+    ASSERT_EQ(full.size(), end[1]);
 
-    for (size_t cut = 0; cut < full.size(); ++cut) {
+    for (size_t cut = 0; cut <= full.size(); ++cut) {
         SCOPED_TRACE(cut);
-        Rules loaded;
-        const int errors = Load(Bytes(full.begin(), full.begin() + cut), loaded);
-        // A record counts once its integers are complete; a string cut short ends quietly.
+        Rules loaded, trickled;
+        const Bytes bytes(full.begin(), full.begin() + cut);
+        const int errors = Load(bytes, loaded);
+        EXPECT_EQ(Load<CTrickleFile>(bytes, trickled), errors);
+        // A record counts only once its class line has ended, LF included.
         size_t expected = 0;
-        for (size_t s : start)
-            expected += cut >= s + 52 ? 1 : 0;
+        for (size_t e : end)
+            expected += cut >= e ? 1 : 0;
         ASSERT_EQ(loaded.size(), expected);
+        EXPECT_EQ(trickled.size(), expected);
         EXPECT_EQ(errors, expected < 2 ? 1 : 0);
-        for (size_t i = 0; i < expected; ++i) {
-            const CWindowInfo& got = *loaded[i];
-            EXPECT_EQ(got.m_nDelayMs, 100);
-            EXPECT_TRUE(rules[i]->m_strTitle.View().starts_with(got.m_strTitle.View()));
-            EXPECT_TRUE(rules[i]->m_strClass.View().starts_with(got.m_strClass.View()));
-            if (i + 1 < expected)
-                ExpectSame(*rules[i], got);
-        }
+        for (size_t i = 0; i < expected; ++i)
+            ExpectSame(*rules[i], *loaded[i]);
     }
 }
 

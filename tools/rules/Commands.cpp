@@ -136,7 +136,8 @@ int LoadRules(CRulesHost& host, const CString& path, Purpose purpose, bool missi
         Error(host, error);
         return kExitFailed;
     }
-    const CRuleFileCheck check = CheckRuleFile(bytes.data(), bytes.size());
+    // `rules` is used only when the check finds every rule whole.
+    const CRuleFileCheck check = CheckRuleFile(bytes.data(), bytes.size(), &rules);
     const char* unchanged = "was not read completely, so it is left unchanged";
     if (!check.Readable()) {
         Error(host, name + ": " + DescribeCheck(check));
@@ -151,9 +152,6 @@ int LoadRules(CRulesHost& host, const CString& path, Purpose purpose, bool missi
             return kExitFailed;
         }
     }
-    CMemFile file(CMemFile::InPlace{}, bytes.data(), bytes.size());
-    CArchive ar(&file, CArchive::load);
-    rules.Load(ar); // the check found every rule whole
     return kExitOk;
 }
 
@@ -250,6 +248,18 @@ int RunImport(const CArgs& args, CRulesHost& host) {
         Error(host, (source == _T("-") ? std::string("standard input") : Utf8(source)) + ": " +
                         error + "; nothing was written");
         return kExitFailed;
+    }
+    // As 'add' and the editor: a rule with no criterion would close every other program's
+    // window, so it takes a deliberate option.
+    if (!args.Has("allow-match-all")) {
+        for (int i = 0; i < rules.GetCount(); ++i) {
+            if (rules.Keys()[static_cast<size_t>(i)].flags == 0)
+                return ValueError(host, "import",
+                                  "rule " + std::to_string(i + 1) +
+                                      " has no criterion: it would close every window of every "
+                                      "other program; nothing was written (--allow-match-all "
+                                      "writes it anyway)");
+        }
     }
     if (int code = SaveRules(host, *out, rules))
         return code;
@@ -455,12 +465,15 @@ writes the same file back byte for byte.
         {"import",
          1,
          1,
-         {{"out", true, true}},
-         R"(Usage: quellix-rules import JSON --out FILE
+         {{"out", true, true}, {"allow-match-all", false}},
+         R"(Usage: quellix-rules import JSON --out FILE [--allow-match-all]
 
 Writes the rules of the JSON document (as 'export' writes it; - reads standard
 input) to the rule file FILE, replacing it. The file is written to a temporary
 file first, so a failed write leaves FILE as it was.
+
+A rule with no criterion matches every window of every other program: such a
+document is refused unless --allow-match-all is given.
 )",
          RunImport},
         {"add",

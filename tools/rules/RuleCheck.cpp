@@ -1,28 +1,30 @@
 #include "RuleCheck.h"
 
+#include "framework/Archive.h"
+#include "rules/RuleSet.h"
+
+#include <cstring>
+
 namespace {
 
-// The 13 integers in front of each rule's two lines.
-constexpr size_t kRuleNumbersSize = 13 * 4;
-
-// Steps over one line as the archive reads it: up to a CR or LF, and after a CR one more unit.
-// False when the file ends before that unit does.
-bool SkipLine(const BYTE* data, size_t size, size_t& pos) {
-    while (size - pos >= 2) {
-        const unsigned unit = data[pos] | data[pos + 1] << 8;
-        pos += 2;
-        if (unit == 0x0A)
-            return true;
-        if (unit == 0x0D) {
-            if (size - pos < 2)
-                break;
-            pos += 2;
-            return true;
-        }
+// Bytes already in memory, read where they are.
+class CBytesView : public CFile {
+public:
+    CBytesView(const BYTE* data, size_t size) : m_data(data), m_size(size) {}
+    UINT Read(void* buffer, UINT count) override {
+        const size_t n = count < m_size - m_pos ? count : m_size - m_pos;
+        if (n != 0)
+            std::memcpy(buffer, m_data + m_pos, n);
+        m_pos += n;
+        return static_cast<UINT>(n);
     }
-    pos = size;
-    return false;
-}
+    void Write(const void*, UINT) override { throw CArchiveException(CArchiveException::badIndex); }
+
+private:
+    const BYTE* m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+};
 
 std::string Plural(long long n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -30,46 +32,42 @@ std::string Plural(long long n, const char* one, const char* many) {
 
 } // namespace
 
-CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size) {
+CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size, CRuleSet* rules) {
+    using Result = CRuleFileCheck::Result;
+    using Load = CRuleFileReport::Result;
+    CRuleSet scratch;
+    CBytesView file(data, size);
+    CArchive ar(&file, CArchive::load);
+    const CRuleFileReport report = (rules != nullptr ? *rules : scratch).Load(ar);
+
     CRuleFileCheck check;
     check.size = size;
-    if (size < 4) {
-        check.result = CRuleFileCheck::Result::NoCount;
-        return check;
+    check.count = report.count;
+    check.complete = report.complete;
+    check.offset = static_cast<size_t>(report.offset);
+    switch (report.result) {
+    case Load::Complete:
+        check.result = check.offset == size ? Result::Sound : Result::TrailingBytes;
+        break;
+    case Load::NoCount:
+        check.result = Result::NoCount;
+        break;
+    case Load::NegativeCount:
+        check.result = Result::NegativeCount;
+        break;
+    case Load::CutInNumbers:
+        check.result = Result::CutInNumbers;
+        break;
+    case Load::CutInTitle:
+        check.result = Result::CutInTitle;
+        break;
+    case Load::CutInClass:
+        check.result = Result::CutInClass;
+        break;
+    case Load::CountTooLarge:
+        check.result = Result::CountTooLarge;
+        break;
     }
-    check.count =
-        static_cast<std::int32_t>(std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 |
-                                  std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24);
-    if (check.count < 0) {
-        check.result = CRuleFileCheck::Result::NegativeCount;
-        return check;
-    }
-    size_t pos = 4;
-    for (; check.complete < check.count; ++check.complete) {
-        check.offset = pos;
-        if (pos == size) {
-            check.result = CRuleFileCheck::Result::CountTooLarge;
-            return check;
-        }
-        if (size - pos < kRuleNumbersSize) {
-            check.result = CRuleFileCheck::Result::CutInNumbers;
-            return check;
-        }
-        pos += kRuleNumbersSize;
-        check.offset = pos;
-        if (!SkipLine(data, size, pos)) {
-            check.result = CRuleFileCheck::Result::CutInTitle;
-            return check;
-        }
-        check.offset = pos;
-        if (!SkipLine(data, size, pos)) {
-            check.result = CRuleFileCheck::Result::CutInClass;
-            return check;
-        }
-    }
-    check.offset = pos;
-    check.result =
-        pos == size ? CRuleFileCheck::Result::Sound : CRuleFileCheck::Result::TrailingBytes;
     return check;
 }
 

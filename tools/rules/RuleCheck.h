@@ -1,11 +1,5 @@
-// Checking a rule file's bytes: where its layout breaks, if it does. The verdict agrees with
-// what CRuleSet::Load reads (the fuzz target holds them to it):
-//   Sound, TrailingBytes     Load reads `count` rules without an error
-//   NegativeCount            Load reads no rule and no error
-//   CutInTitle, CutInClass   Load reads `complete` + 1 rules, the last one with a cut text, and
-//                            fails after it when the count promises more
-//   NoCount, CutInNumbers,   Load reads `complete` rules, then fails
-//   CountTooLarge
+// Checking a rule file's bytes: where its layout breaks, if it does. The verdict is the
+// program's own load's (CRuleSet::Load), with the bytes after the last rule added as a warning.
 #pragma once
 
 #include "framework/WinTypes.h"
@@ -13,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+class CRuleSet;
 
 struct CRuleFileCheck {
     enum class Result {
@@ -39,7 +35,8 @@ struct CRuleFileCheck {
     bool Readable() const { return result == Result::Sound || result == Result::TrailingBytes; }
 };
 
-CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size);
+// Loads the bytes as the program does, into `rules` when given, and judges them.
+CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size, CRuleSet* rules = nullptr);
 
 // The problem or the warning in words, starting with its offset ("byte 120: ..."); empty for a
 // sound file.

@@ -8,6 +8,13 @@ using namespace qt;
 
 namespace {
 
+void SetText(HWND window, int id, const std::wstring& text) {
+    DWORD_PTR r = 0;
+    HWND target = id != 0 ? ::GetDlgItem(window, id) : window;
+    ::SendMessageTimeoutW(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                          SMTO_ABORTIFHUNG, 2000, &r);
+}
+
 class AutoClose : public CleanStateTest {
 protected:
     void TearDown() override {
@@ -16,7 +23,7 @@ protected:
     }
 
     // Adds a rule from the listed target through the button and the editor, with this delay.
-    void AddRuleForTarget(const std::wstring& caption, int delayMs) {
+    void AddRuleForTarget(const std::wstring& caption, int delayMs, bool byTitle = false) {
         RemoteListView windows = app.List(1001);
         int row = -1;
         ASSERT_TRUE(WaitFor([&] { return (row = windows.Find(1, caption)) >= 0; }, 5000));
@@ -24,10 +31,9 @@ protected:
         app.Click(1007);
         HWND editor = app.WaitDialog(L"Add Auto Close Window Info - Quellix by Velmora");
         ASSERT_NE(editor, nullptr);
-        const std::wstring delay = std::to_wstring(delayMs);
-        DWORD_PTR r = 0;
-        ::SendMessageTimeoutW(::GetDlgItem(editor, 1019), WM_SETTEXT, 0,
-                              reinterpret_cast<LPARAM>(delay.c_str()), SMTO_ABORTIFHUNG, 2000, &r);
+        SetText(editor, 1019, std::to_wstring(delayMs));
+        if (byTitle)
+            SetCheck(editor, 1009, true);
         const int before = app.List(1000).Count();
         ClickButton(editor, IDOK);
         ASSERT_TRUE(WaitFor([&] { return app.List(1000).Count() == before + 1; }));
@@ -83,6 +89,48 @@ TEST_F(AutoClose, ADelayedRuleClosesOnceAfterItsDelayAndNotAfterExit) {
     ASSERT_TRUE(targets.MakeForeground(1));
     ASSERT_TRUE(app.Exit());
     EXPECT_FALSE(targets.WaitCloses(1, 2000, 1));
+}
+
+// A delayed close looks at its window again when the delay is over: a window whose title
+// changed meanwhile no longer matches a rule by title, and is left open.
+TEST_F(AutoClose, ADelayedCloseSparesAWindowWhoseTitleChangedWithinTheDelay) {
+    TargetSpec target;
+    target.caption = L"Renamed Target";
+    target.cls = L"QxRenamedTarget";
+    ASSERT_TRUE(targets.Start({target}));
+    ASSERT_TRUE(app.Start());
+    AddRuleForTarget(target.caption, 1500, true);
+
+    ASSERT_TRUE(targets.MakeForeground(0));
+    SetText(targets.Window(0), 0, L"Renamed Target, now another document");
+    EXPECT_FALSE(targets.WaitCloses(1, 3000, 0));
+
+    // With its title back, the same rule still closes it.
+    SetText(targets.Window(0), 0, target.caption);
+    ASSERT_TRUE(targets.MakeForeground(0));
+    EXPECT_TRUE(targets.WaitCloses(1, 5000, 0));
+}
+
+// A rule edited within the delay so that it no longer matches closes nothing when it fires.
+TEST_F(AutoClose, ADelayedCloseSparesTheWindowWhenTheRuleWasEditedWithinTheDelay) {
+    TargetSpec target;
+    target.caption = L"Edited Rule Target";
+    target.cls = L"QxEditedTarget";
+    ASSERT_TRUE(targets.Start({target}));
+    ASSERT_TRUE(app.Start());
+    AddRuleForTarget(target.caption, 2500); // by class, size and styles: any title
+    SetText(targets.Window(0), 0, L"Another document");
+
+    ASSERT_TRUE(targets.MakeForeground(0));
+    // The rule now wants the title it was made with, which the window no longer has.
+    app.List(1000).Select(0);
+    app.Click(1016);
+    HWND editor = app.WaitDialog(L"Edit Auto Close Window Info - Quellix by Velmora");
+    ASSERT_NE(editor, nullptr);
+    SetCheck(editor, 1009, true);
+    ClickButton(editor, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return app.List(1000).Cell(0, 1) == target.caption; }));
+    EXPECT_FALSE(targets.WaitCloses(1, 4000, 0));
 }
 
 } // namespace

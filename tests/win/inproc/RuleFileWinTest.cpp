@@ -2,6 +2,7 @@
 #include "RuleTestSupport.h"
 
 #include "framework/Archive.h"
+#include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
 
 namespace {
@@ -145,6 +146,59 @@ TEST_F(RuleFileOnDisk, StaleTemporaryFileDoesNotStopTheSave) {
     host.Destroy();
     EXPECT_EQ(ReadFileBytes(path.c_str()), (std::vector<BYTE>{0, 0, 0, 0}));
     EXPECT_FALSE(FileExists(temp.c_str()));
+}
+
+// Readers of the rule file (the tool, an editor, a scanner) do not stop the load; a program
+// that holds it open for writing still does, and the file is then kept aside.
+TEST_F(RuleFileOnDisk, AReaderDoesNotStopTheLoadAndAWriterDoes) {
+    WriteFileBytes(path.c_str(), kExample);
+    const struct {
+        DWORD access;
+        bool loads;
+    } cases[] = {{GENERIC_READ, true}, {GENERIC_WRITE, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.access);
+        CFileHandle held(::CreateFileW(path.c_str(), c.access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        CRuleFile file(CString(path.c_str()));
+        CRuleSet rules;
+        const CRuleFile::CLoadResult result = file.Load(rules, 0);
+        EXPECT_EQ(result.status == CRuleFile::LoadStatus::Loaded, c.loads);
+        EXPECT_EQ(rules.GetCount(), c.loads ? 1 : 0);
+    }
+}
+
+// A damaged file moved aside for a save that then fails goes back: the next start reads it
+// and says again that it is damaged, and the message says what is true.
+TEST_F(RuleFileOnDisk, AFailedSaveAfterTheMoveAsidePutsTheDamagedFileBack) {
+    std::vector<BYTE> damaged = kExample;
+    damaged[0] = 2;
+    WriteFileBytes(path.c_str(), damaged);
+    ASSERT_TRUE(::CreateDirectoryW(temp.c_str(), nullptr)); // the temporary file cannot be made
+    CRuleFile file(CString(path.c_str()));
+    CRuleSet rules;
+    ASSERT_EQ(file.Load(rules, 0).status, CRuleFile::LoadStatus::Incomplete);
+    const CRuleFile::CSaveResult saved = file.Save(rules);
+    ::RemoveDirectoryW(temp.c_str());
+    EXPECT_FALSE(saved.saved);
+    EXPECT_NE(std::wstring(saved.message.GetString()).find(L"keeps its previous contents"),
+              std::wstring::npos);
+    EXPECT_EQ(ReadFileBytes(path.c_str()), damaged);
+
+    CRuleFile again(CString(path.c_str()));
+    CRuleSet next;
+    EXPECT_EQ(again.Load(next, 0).status, CRuleFile::LoadStatus::Incomplete);
+    // The same run's next save moves it aside and succeeds.
+    EXPECT_TRUE(file.Save(rules).saved);
+    EXPECT_EQ(ReadFileBytes(path.c_str()), kExample);
+    WIN32_FIND_DATAW found;
+    HANDLE find = ::FindFirstFileW((folder + L"\\Data-unreadable-*.dat").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    ::FindClose(find);
+    const std::wstring aside = folder + L"\\" + found.cFileName;
+    EXPECT_EQ(ReadFileBytes(aside.c_str()), damaged);
+    ::DeleteFileW(aside.c_str());
 }
 
 } // namespace
