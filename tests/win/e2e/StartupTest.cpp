@@ -85,8 +85,11 @@ HWND ShownMainDialog(DWORD pid) {
 
 TEST_F(Startup, TwoStartsAtOnceLeaveOneCopyWithOneTrayIcon) {
     // Another program's window with the caption is not a running copy.
-    HWND impostor = ::CreateWindowExW(0, L"STATIC", kAppTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+    struct Impostor {
+        HWND hwnd = ::CreateWindowExW(0, L"STATIC", kAppTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
                                       10, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        ~Impostor() { ::DestroyWindow(hwnd); }
+    } impostor; // gone however the test ends: later starts must not see it
     const std::wstring exe = L"\"" + BinaryPath(L"Quellix.exe") + L"\"";
     Process copies[2];
     ASSERT_TRUE(copies[0].Start(exe));
@@ -102,7 +105,6 @@ TEST_F(Startup, TwoStartsAtOnceLeaveOneCopyWithOneTrayIcon) {
     EXPECT_FALSE(WaitFor([&] { return !running.Running(); }, 1000)) << "the other copy ended too";
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(running.Wait(15000));
-    ::DestroyWindow(impostor);
 }
 
 TEST_F(Startup, AnInstallersRequestToCloseSavesTheRulesAndEnds) {

@@ -497,19 +497,27 @@ TEST_F(WindowListTest, HungWindowsDoNotHoldUpTheRefresh) {
                                         nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
         ::SetEvent(ready);
         ::WaitForSingleObject(release, INFINITE); // stops pumping
+        // Answers what was sent meanwhile, so that a sender that did not time out goes on.
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
         for (HWND h : hung)
             ::DestroyWindow(h);
     });
     ::WaitForSingleObject(ready, INFINITE);
-    OpenDialog();
 
     // The test's own deadline: a lookup that waits on a hung window without a time-out is
-    // released (the windows' thread goes on and ends them) and fails here, at once.
+    // released (the windows' thread answers and ends them) and fails here, at once.
+    // Opening the dialog lists and draws them too, so the deadline covers it.
     HANDLE refreshed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool waitedOnHungWindow = false;
     std::thread watchdog([&] {
-        if (::WaitForSingleObject(refreshed, 10000) == WAIT_TIMEOUT)
+        if (::WaitForSingleObject(refreshed, 10000) == WAIT_TIMEOUT) {
+            waitedOnHungWindow = true;
             ::SetEvent(release);
+        }
     });
+    OpenDialog();
     // Their rows are drawn too: that is when their icons are asked for.
     auto start = std::chrono::steady_clock::now();
     Command(IDC_REFRESH);
@@ -519,7 +527,7 @@ TEST_F(WindowListTest, HungWindowsDoNotHoldUpTheRefresh) {
     ::SetEvent(refreshed);
     watchdog.join();
     ::CloseHandle(refreshed);
-    EXPECT_LT(ms, 5000.0) << "the refresh waited on a hung window";
+    EXPECT_FALSE(waitedOnHungWindow) << "the list waited on a hung window";
     std::printf("refresh and drawing with %d hung windows: %.0f ms\n", kHung, ms);
     RecordProperty("hung_refresh_ms", static_cast<int>(ms));
     // Returns nothing early: the windows' thread must be released and joined below.
