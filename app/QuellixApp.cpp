@@ -1,14 +1,28 @@
 #include "QuellixApp.h"
 
-#include "SingleInstance.h"
 #include "ui/win/SettingsStore.h"
 #include "res/resource.h"
 
 #include <commctrl.h>
 
 namespace {
-const wchar_t kInstanceMutexName[] = L"Global\\{6E0B4C1A-93D2-4F57-A8C4-2B7E15D39F60}";
+
+const wchar_t kInstanceName[] = L"{6E0B4C1A-93D2-4F57-A8C4-2B7E15D39F60}";
+
+// DLLs that the system loads on our behalf come from System32 only, never from the folder
+// the program was started in (a portable copy may run from Downloads). Looked up, not
+// imported: a Windows 7 without its loader update lacks the function and must still start.
+void LoadDllsFromSystem32Only() {
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    FARPROC proc =
+        kernel != nullptr ? ::GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr;
+    if (proc != nullptr)
+        reinterpret_cast<SetDirectories>(reinterpret_cast<void (*)()>(proc))(
+            LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
+
+} // namespace
 
 CQuellixApp theApp;
 
@@ -18,9 +32,13 @@ CQuellixApp::CQuellixApp() {
 }
 
 BOOL CQuellixApp::InitInstance() {
-    CLimitSingleInstance instance(kInstanceMutexName);
-    if (ActivateRunningInstance(m_strAppName))
+    LoadDllsFromSystem32Only();
+
+    m_instance = std::make_unique<CSingleInstance>(kInstanceName);
+    if (!m_instance->IsFirst()) {
+        m_instance->ActivateFirst();
         return FALSE;
+    }
 
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
@@ -36,5 +54,6 @@ BOOL CQuellixApp::InitInstance() {
     }
     if (ReadSetting(Settings::StartInSystemTray) == 0)
         m_dlgMain.ShowWindow(m_nCmdShow);
+    m_instance->AnnounceReady();
     return TRUE;
 }

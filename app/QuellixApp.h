@@ -3,6 +3,9 @@
 
 #include "framework/win/App.h"
 #include "ui/win/QuellixDlg.h"
+#include "SingleInstance.h"
+
+#include <memory>
 
 class CQuellixApp : public CWinApp {
 public:
@@ -10,6 +13,8 @@ public:
     BOOL InitInstance() override;
 
     CQuellixDlg m_dlgMain;
+    // Held from the start to the end of the run: while it lives, no other copy starts.
+    std::unique_ptr<CSingleInstance> m_instance;
 };
 
 extern CQuellixApp theApp;

@@ -58,7 +58,7 @@ add_library(quellix_app STATIC
   ui/win/RuleList.cpp
   ui/win/RuleListFile.cpp
 )
-target_link_libraries(quellix_app PUBLIC quellix_framework quellix_win)
+target_link_libraries(quellix_app PUBLIC quellix_framework quellix_win uuid)
 
 # Resources without the manifest, for test programs that show the dialogs in-process.
 configure_file(res/QuellixVersion.h.in ${CMAKE_BINARY_DIR}/generated/QuellixVersion.h @ONLY)

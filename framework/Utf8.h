@@ -13,6 +13,14 @@ inline bool IsLowSurrogate(unsigned unit) {
     return unit >= 0xDC00 && unit < 0xE000;
 }
 
+// How many leading units of `text` fit in `room` units without cutting a surrogate pair.
+inline size_t UnitsThatFit(StringView text, size_t room) {
+    if (text.size() <= room)
+        return text.size();
+    return room > 0 && IsHighSurrogate(text[room - 1]) && IsLowSurrogate(text[room]) ? room - 1
+                                                                                     : room;
+}
+
 // An unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(StringView text);
 // An invalid byte sequence becomes U+FFFD.

@@ -3,8 +3,14 @@
 namespace RuleFilePath {
 
 CString CollapseBackslashes(StringView path) {
-    CString result(path);
-    result.Replace(_T("\\\\"), _T("\\"));
+    // A UNC path (\\server\share\...) keeps the pair that starts it.
+    const bool unc = path.size() >= 2 && path[0] == _T('\\') && path[1] == _T('\\');
+    CString rest(unc ? path.substr(2) : path);
+    rest.Replace(_T("\\\\"), _T("\\"));
+    if (!unc)
+        return rest;
+    CString result(_T("\\\\"));
+    result += rest;
     return result;
 }
 

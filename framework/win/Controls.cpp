@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "framework/Utf8.h"
+
 #include <algorithm>
 
 int CListCtrl::InsertColumn(int index, const WCHAR* caption, int format, int width) const {
@@ -32,7 +34,8 @@ CString CListCtrl::GetItemText(int row, int column) const {
 void SetDispInfoText(LVITEMW& item, StringView text) {
     if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
         return;
-    const size_t n = std::min(text.size(), static_cast<size_t>(item.cchTextMax) - 1);
+    // A cut pair would show as two broken characters: the pair goes whole or not at all.
+    const size_t n = UnitsThatFit(text, static_cast<size_t>(item.cchTextMax) - 1);
     std::copy_n(text.data(), n, item.pszText);
     item.pszText[n] = 0;
 }

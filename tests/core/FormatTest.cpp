@@ -1,6 +1,9 @@
 #include "framework/String.h"
+#include "framework/Utf8.h"
 
 #include <gtest/gtest.h>
+
+#include <iterator>
 
 namespace {
 
@@ -42,6 +45,14 @@ TEST(Format, UnitsBeyondTheBasicPlaneStayAsSurrogatePairs) {
     ASSERT_EQ(s.GetLength(), 4);
     EXPECT_EQ(s.GetAt(1), 0xD83D);
     EXPECT_EQ(s.GetAt(2), 0xDE00);
+}
+
+TEST(UnitsThatFit, ACutNeverSplitsASurrogatePair) {
+    const WCHAR16 text[] = {u'a', 0xD83D, 0xDE00, u'b', 0};
+    const StringView view(text);
+    const size_t expected[] = {0, 1, 1, 3, 4, 4}; // for room 0 .. 5
+    for (size_t room = 0; room < std::size(expected); ++room)
+        EXPECT_EQ(UnitsThatFit(view, room), expected[room]) << "room " << room;
 }
 
 TEST(StringReplace, CollapsesPairsInOneLeftToRightPass) {

@@ -17,6 +17,14 @@ TEST(RuleFilePath, FolderAndFileWithSingleBackslashes) {
               _T("C:\\Users\\ann\\AppData\\Local\\Velmora-Quellix\\Data.dat.tmp"));
 }
 
+TEST(RuleFilePath, AUncBaseKeepsItsLeadingPair) {
+    using namespace RuleFilePath;
+    const CString folder = DataFolder(_T("\\\\server\\share\\ann\\Local"));
+    EXPECT_EQ(folder, _T("\\\\server\\share\\ann\\Local\\Velmora-Quellix\\"));
+    EXPECT_EQ(DataFile(folder.View()),
+              _T("\\\\server\\share\\ann\\Local\\Velmora-Quellix\\Data.dat"));
+}
+
 TEST(RuleFilePath, CollapseIsOnePassFromLeftToRight) {
     using RuleFilePath::CollapseBackslashes;
     EXPECT_EQ(CollapseBackslashes(_T("a\\\\b")), _T("a\\b"));

@@ -119,7 +119,7 @@ BOOL CQuellixDlg::OnInitDialog() {
     RestorePlacement();
     SerializeRuleFile();
     m_watcher.Install(m_hWnd);
-    AddTrayIcon();
+    SetupTray();
     return TRUE;
 }
 
@@ -159,7 +159,8 @@ void CQuellixDlg::SaveState(bool report) {
 
 void CQuellixDlg::OnDestroy() {
     m_watcher.Remove();
-    SaveState(true);
+    if (!m_bEndedBySystem)
+        SaveState(true);
     ClearRecordList();
     ReleaseWindowIcons();
     if (m_listRules.m_hWnd != nullptr)
@@ -179,10 +180,16 @@ LRESULT CQuellixDlg::OnQueryEndSession(WPARAM, LPARAM) {
 
 // The system may end the process at any moment after this returns: everything is on the disk
 // by then, and no message box may hold the session up.
-LRESULT CQuellixDlg::OnEndSession(WPARAM ending, LPARAM) {
+// With ENDSESSION_CLOSEAPP only this program is asked to go (an installer replacing it, the
+// Restart Manager): it must end, or the files it holds need a reboot to be replaced.
+LRESULT CQuellixDlg::OnEndSession(WPARAM ending, LPARAM flags) {
     if (ending) {
         SaveState(false);
         RemoveTrayIcon();
+        if ((flags & ENDSESSION_CLOSEAPP) != 0) {
+            m_bEndedBySystem = true;
+            ::DestroyWindow(m_hWnd);
+        }
     }
     return 0;
 }

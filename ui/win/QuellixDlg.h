@@ -35,6 +35,8 @@ public:
     void ReleaseWindowIcons();
 
     // Tray icon and showing (ui/win/TrayIcon.cpp)
+    // Lets the shell's announcement through, loads the tray menu and adds the icon.
+    void SetupTray();
     void AddTrayIcon();
     void ShowMainDialog();
 
@@ -106,6 +108,8 @@ protected:
     void OnHideWithoutCaptionClicked();
     void OnRefreshListCommand();
     void OnCloseSelectedWindow();
+    // Whether the row's handle still names the window that the row shows.
+    bool IsStillListedWindow(int row);
     void OnGetWindowListDispInfo(NMHDR* nmhdr, LRESULT* result);
     // The image of the window's icon, added on first use; I_IMAGENONE when it has none.
     int ImageOfWindow(HWND hwnd);
@@ -144,6 +148,8 @@ protected:
     std::vector<std::unique_ptr<CWindowInfo>> m_windowRecords;
     std::vector<int> m_windowImages; // each row's image, once it was drawn
     CSnapshotReader m_windowTexts;   // reads each listed window's caption and class
+    // Each row's process, read when the row was listed.
+    std::vector<DWORD> m_windowProcessIds;
     HICON m_hIcon = nullptr;
     CListCtrl m_listWindows;
     BOOL m_bHideWindowWithZeroDimensions = 0;
@@ -155,6 +161,8 @@ protected:
     BOOL m_bHideWindowsWithoutCaption = 0;
     BOOL m_bStartInSystemTray = 0;
     BOOL m_bRememberLayout = 0;
+    // Set when the system ends the program: the state is saved then, and no message may show.
+    bool m_bEndedBySystem = false;
     CRuleSet m_rules;
     CRuleFile m_ruleFile{CString()};
     CWatcher m_watcher{m_rules, *this};

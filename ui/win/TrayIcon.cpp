@@ -42,7 +42,35 @@ POINT CursorPos() {
     return pt;
 }
 
+// Where a menu opened from the keyboard (Shift+F10, the menu key) shows: below the list's
+// selected row when it is in view, else at the list's top left corner.
+POINT KeyboardMenuPoint(HWND list) {
+    const int row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                    MAKELPARAM(LVNI_SELECTED, 0)));
+    RECT rowRect{LVIR_BOUNDS, 0, 0, 0}; // the message reads the part from `left`
+    RECT client{0, 0, 0, 0}, seen{0, 0, 0, 0};
+    ::GetClientRect(list, &client);
+    POINT pt{0, 0};
+    if (row >= 0 &&
+        ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                       reinterpret_cast<LPARAM>(&rowRect)) != 0 &&
+        ::IntersectRect(&seen, &rowRect, &client))
+        pt = POINT{seen.left, seen.bottom};
+    ::ClientToScreen(list, &pt);
+    return pt;
+}
+
 } // namespace
+
+void CQuellixDlg::SetupTray() {
+    // A process with UI access runs above the shell, which would filter out its broadcast.
+    ::ChangeWindowMessageFilterEx(m_hWnd, g_uTaskbarCreatedMsg, MSGFLT_ALLOW, nullptr);
+    // Loaded whether or not the icon can be added now: at sign-in the shell may still be
+    // starting, and the icon comes later, when the shell announces itself.
+    m_menuTray.LoadMenu(IDR_SYSTEMTRAY);
+    ::SetMenuDefaultItem(m_menuTray.GetSubMenu(0), ID_TRAY_CONFIGURE, FALSE);
+    AddTrayIcon();
+}
 
 void CQuellixDlg::AddTrayIcon() {
     NOTIFYICONDATAW nid = TrayRecord(m_hWnd);
@@ -50,11 +78,7 @@ void CQuellixDlg::AddTrayIcon() {
     nid.hIcon = m_hIcon;
     // Truncates to the field: at most 127 units and the terminator.
     ::lstrcpynW(nid.szTip, AfxGetApp()->m_strAppName, static_cast<int>(std::size(nid.szTip)));
-    if (!::Shell_NotifyIconW(NIM_ADD, &nid))
-        return;
-    m_menuTray.DestroyMenu();
-    m_menuTray.LoadMenu(IDR_SYSTEMTRAY);
-    ::SetMenuDefaultItem(m_menuTray.GetSubMenu(0), ID_TRAY_CONFIGURE, FALSE);
+    ::Shell_NotifyIconW(NIM_ADD, &nid);
 }
 
 void CQuellixDlg::RemoveTrayIcon() {
@@ -108,7 +132,8 @@ void CQuellixDlg::OnOK() {
 }
 
 void CQuellixDlg::OnContextMenu(HWND, POINT point) {
-    // Used as it comes, also the -1,-1 of a keyboard-invoked menu.
+    if (point.x == -1 && point.y == -1)
+        point = KeyboardMenuPoint(m_listWindows.m_hWnd);
     TrackMenu(m_menuPopup, point, m_hWnd);
 }
 

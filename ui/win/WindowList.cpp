@@ -99,7 +99,11 @@ void CQuellixDlg::RefreshWindowList() {
     ReleaseWindowIcons();
     if (m_bDisplayWindowIcon) {
         // Reserve room in steps: growing by one image re-copies the whole bitmap per icon.
-        m_imageList.Create(16, 16, 0, 0, kImageListGrowth);
+        // Full colour with a mask, so icons keep their colours and transparent parts, at the
+        // small-icon size of the system's DPI (the process is system-DPI aware, so that is
+        // the list's DPI too).
+        m_imageList.Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                           ILC_COLOR32 | ILC_MASK, 0, kImageListGrowth);
         m_listWindows.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
     }
     ::EnumWindows(EnumWindowsCallback, reinterpret_cast<LPARAM>(this));
@@ -151,7 +155,10 @@ void CQuellixDlg::AddWindowToList(HWND hwnd) {
     record->m_strTitle = CString(m_windowTexts.ReadCaption(hwnd));
     record->m_strClass = CString(m_windowTexts.ReadClass(hwnd));
 
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
     m_windowRecords.push_back(std::move(record));
+    m_windowProcessIds.push_back(pid);
 }
 
 void CQuellixDlg::ClearRecordList() {
@@ -159,6 +166,7 @@ void CQuellixDlg::ClearRecordList() {
     if (m_listWindows.m_hWnd != nullptr)
         m_listWindows.DeleteAllItems();
     m_windowRecords.clear();
+    m_windowProcessIds.clear();
     m_windowImages.clear();
 }
 
@@ -200,7 +208,25 @@ void CQuellixDlg::OnCloseSelectedWindow() {
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (const CWindowInfo* info = GetListedWindow(row))
-        ::PostMessageW(info->m_hWnd, WM_CLOSE, 0, 0);
+    if (!IsStillListedWindow(row)) {
+        RefreshWindowList();
+        MessageBox(L"The selected window no longer exists, so nothing was closed. The list of "
+                   L"windows has been refreshed.",
+                   nullptr, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    ::PostMessageW(GetListedWindow(row)->m_hWnd, WM_CLOSE, 0, 0);
     PostMessage(WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
+}
+
+// A handle is reused once its window is gone: the row's window is still there only when the
+// handle names a window of the process and class that the row was listed with.
+bool CQuellixDlg::IsStillListedWindow(int row) {
+    const CWindowInfo* info = GetListedWindow(row);
+    if (info == nullptr || !::IsWindow(info->m_hWnd))
+        return false;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(info->m_hWnd, &pid);
+    return pid != 0 && pid == m_windowProcessIds[static_cast<size_t>(row)] &&
+           m_windowTexts.ReadClass(info->m_hWnd) == info->m_strClass.View();
 }

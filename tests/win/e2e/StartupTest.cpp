@@ -1,5 +1,6 @@
 // Start-up, single instance, settings and shutdown of the real Quellix.exe.
 #include "support/Driver.h"
+#include "support/Tray.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,56 @@ TEST_F(Startup, ASecondStartBringsTheFirstForwardAndEnds) {
             << state;
     }
     EXPECT_TRUE(app.GetProcess().Running());
+}
+
+// The main dialog of a process, once it is shown.
+HWND ShownMainDialog(DWORD pid) {
+    HWND main = nullptr;
+    WaitFor([&] {
+        for (HWND hwnd : WindowsOfProcess(pid))
+            if (TextOf(hwnd) == kAppTitle && ::GetDlgItem(hwnd, 1001) != nullptr &&
+                ::IsWindowVisible(hwnd))
+                main = hwnd;
+        return main != nullptr;
+    });
+    return main;
+}
+
+TEST_F(Startup, TwoStartsAtOnceLeaveOneCopyWithOneTrayIcon) {
+    // Another program's window with the caption is not a running copy.
+    struct Impostor {
+        HWND hwnd = ::CreateWindowExW(0, L"STATIC", kAppTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                      10, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        ~Impostor() { ::DestroyWindow(hwnd); }
+    } impostor; // gone however the test ends: later starts must not see it
+    const std::wstring exe = L"\"" + BinaryPath(L"Quellix.exe") + L"\"";
+    Process copies[2];
+    ASSERT_TRUE(copies[0].Start(exe));
+    ASSERT_TRUE(copies[1].Start(exe));
+    ASSERT_TRUE(WaitFor([&] { return !copies[0].Running() || !copies[1].Running(); }, 20000))
+        << "both copies kept running";
+    Process& ended = copies[0].Running() ? copies[1] : copies[0];
+    Process& running = copies[0].Running() ? copies[0] : copies[1];
+    EXPECT_EQ(ended.ExitCode(), 0u);
+    HWND main = ShownMainDialog(running.Id());
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return TrayIconExists(main); }));
+    EXPECT_FALSE(WaitFor([&] { return !running.Running(); }, 1000)) << "the other copy ended too";
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(running.Wait(15000));
+}
+
+TEST_F(Startup, AnInstallersRequestToCloseSavesTheRulesAndEnds) {
+    ASSERT_TRUE(app.Start());
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(app.Main(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
+                                      SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    ::SendMessageTimeoutW(app.Main(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
+                          5000, &answer);
+    ASSERT_TRUE(app.GetProcess().Wait(15000)) << "still running after ENDSESSION_CLOSEAPP";
+    EXPECT_EQ(app.GetProcess().ExitCode(), 0u);
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), (std::vector<BYTE>{0, 0, 0, 0}));
 }
 
 TEST_F(Startup, StartInSystemTrayStartsHiddenEvenWithAPlacementSavedAsShown) {

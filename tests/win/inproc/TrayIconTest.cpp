@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -351,14 +353,69 @@ TEST_F(TrayTest, ContextMenuOpensAtThePointOfTheMessage) {
     EXPECT_EQ(atPoint.rect.left, 250);
     EXPECT_EQ(atPoint.rect.top, 180);
 
-    // From the keyboard: -1,-1, not replaced by the cursor position.
-    SeenMenu fromKeyboard = WithMenu([&] {
-        ::SendMessageW(m_hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hwnd),
-                       MAKELPARAM(-1, -1));
-    });
-    ASSERT_TRUE(fromKeyboard.opened);
-    EXPECT_LT(fromKeyboard.rect.left, 100);
-    EXPECT_LT(fromKeyboard.rect.top, 100);
+    // From the keyboard (-1,-1): at the list's corner, or below its selected row.
+    auto fromKeyboard = [&] {
+        return WithMenu([&] {
+            ::SendMessageW(m_hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                           MAKELPARAM(-1, -1));
+        });
+    };
+    POINT corner{0, 0};
+    ::ClientToScreen(list, &corner);
+    SeenMenu atCorner = fromKeyboard();
+    ASSERT_TRUE(atCorner.opened);
+    EXPECT_EQ(atCorner.rect.left, corner.x);
+    EXPECT_EQ(atCorner.rect.top, corner.y);
+
+    HWND listed = ::CreateWindowExW(0, L"STATIC", L"listed", WS_POPUP | WS_CAPTION | WS_VISIBLE, 50,
+                                    50, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    Click(IDC_REFRESH);
+    const int row = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) - 1;
+    LVITEMW sel{};
+    sel.stateMask = sel.state = LVIS_SELECTED;
+    ASSERT_TRUE(::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&sel)));
+    RECT rowRect{LVIR_BOUNDS, 0, 0, 0};
+    ::SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rowRect));
+    POINT below{rowRect.left, rowRect.bottom};
+    ::ClientToScreen(list, &below);
+    SeenMenu atRow = fromKeyboard();
+    ASSERT_TRUE(atRow.opened);
+    EXPECT_EQ(atRow.rect.left, below.x);
+    EXPECT_EQ(atRow.rect.top, below.y);
+    ::DestroyWindow(listed);
+}
+
+// Puts the icon in place for the next top-level window before that window adds its own, so
+// that its NIM_ADD fails while the icon is there: as a shell still busy at sign-in answers
+// too late and the call fails, though the icon comes.
+HWND g_occupied = nullptr;
+
+LRESULT CALLBACK OccupyTrayIcon(int code, WPARAM wp, LPARAM lp) {
+    const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lp);
+    if (code == HCBT_CREATEWND && g_occupied == nullptr && create->lpcs->hwndParent == nullptr) {
+        g_occupied = reinterpret_cast<HWND>(wp);
+        NOTIFYICONDATAW nid{};
+        nid.cbSize = sizeof(nid);
+        nid.hWnd = g_occupied;
+        nid.uID = kTrayIconId;
+        nid.uFlags = NIF_MESSAGE;
+        nid.uCallbackMessage = kTrayCallbackMsg;
+        ::Shell_NotifyIconW(NIM_ADD, &nid);
+    }
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(TrayTest, TheTrayMenuIsThereEvenWhenAddingTheIconFailedAtStart) {
+    ::DestroyWindow(m_hwnd);
+    g_occupied = nullptr;
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, OccupyTrayIcon, nullptr, ::GetCurrentThreadId());
+    Open();
+    ::UnhookWindowsHookEx(hook);
+    ASSERT_EQ(g_occupied, m_hwnd);
+    ASSERT_TRUE(TrayIconExists(m_hwnd));
+    SeenMenu menu = WithMenu([&] { Tray(WM_RBUTTONUP); });
+    ASSERT_TRUE(menu.opened);
+    EXPECT_EQ(menu.items, kTrayItems);
 }
 
 } // namespace

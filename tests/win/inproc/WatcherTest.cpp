@@ -189,6 +189,16 @@ LRESULT CALLBACK CountTextWrites(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT
     return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
 
+// Thread timers' messages (no window) that this thread's loop takes.
+int g_threadTimerTicks = 0;
+
+LRESULT CALLBACK CountThreadTimers(int code, WPARAM wp, LPARAM lp) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && wp == PM_REMOVE && msg->message == WM_TIMER && msg->hwnd == nullptr)
+        ++g_threadTimerTicks;
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
 TEST_F(Watcher, ABurstOfEventsWritesTheStatusLineOnceWithTheLastWindowAfterTheCloses) {
     ASSERT_TRUE(targets.Start(TwoWindows()));
     AddRule(A, Class, 0);
@@ -203,7 +213,13 @@ TEST_F(Watcher, ABurstOfEventsWritesTheStatusLineOnceWithTheLastWindowAfterTheCl
     EXPECT_TRUE(targets.WaitCloses(1, 5000, static_cast<int>(A)));
     ASSERT_TRUE(WaitFor([&] { return Status() != L"before"; }, 5000));
     ExpectReport(Status(), targets.Window(B), L"Beta", L"QxBeta");
+    // The report's timer ends with the report: it must not go on firing.
+    HHOOK hook =
+        ::SetWindowsHookExW(WH_GETMESSAGE, CountThreadTimers, nullptr, ::GetCurrentThreadId());
+    g_threadTimerTicks = 0;
     PumpUntil(NowMs() + 200);
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_threadTimerTicks, 0);
     EXPECT_EQ(writes, 1);
     ::RemoveWindowSubclass(status, CountTextWrites, 1);
 }
