@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -89,16 +91,24 @@ TEST_F(RuleFileOnDisk, SavesLoadsAndTreatsAMissingFileAsAFirstStart) {
 
 TEST_F(RuleFileOnDisk, AWriteErrorPartwayLeavesThePreviousFileByteForByte) {
     const Bytes before = SaveTwo();
-    // The temporary file is a device that fails every write with "disk full".
-    fs::create_symlink("/dev/full", dir / "Data.dat.tmp");
     CRuleSet rules;
     for (int i = 0; i < 200; ++i) // more than one buffer
         rules.Add(Rule(_T("a longer title than before")));
+    // Writes past 1000 bytes fail, as on a full disk (the save never follows a link planted
+    // at its temporary file's name, so a failing device cannot stand in for it).
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{1000, limit.rlim_max};
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const CRuleFile::CSaveResult result = CRuleFile(Path()).Save(rules);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(result.saved);
     EXPECT_NE(result.message.View().find(Path().View()), StringView::npos); // names Data.dat
     EXPECT_EQ(Read(dir / "Data.dat"), before);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "Data.dat.tmp")));
+    for (const auto& entry : fs::directory_iterator(dir)) // no temporary file is left
+        EXPECT_EQ(entry.path().filename(), "Data.dat");
 }
 
 TEST_F(RuleFileOnDisk, ATruncatedFileIsKeptAsideBeforeTheFirstSave) {
