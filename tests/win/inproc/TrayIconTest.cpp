@@ -399,7 +399,7 @@ LRESULT CALLBACK OccupyTrayIcon(int code, WPARAM wp, LPARAM lp) {
         nid.hWnd = g_occupied;
         nid.uID = kTrayIconId;
         nid.uFlags = NIF_MESSAGE;
-        nid.uCallbackMessage = kTrayCallbackMsg;
+        nid.uCallbackMessage = qt::kTrayCallbackMsg;
         ::Shell_NotifyIconW(NIM_ADD, &nid);
     }
     return ::CallNextHookEx(nullptr, code, wp, lp);
