@@ -3,6 +3,7 @@
 
 #include "framework/String.h"
 #include "rules/RuleSet.h"
+#include "rules/TextMatch.h"
 #include "rules/WindowInfo.h"
 
 #include <cstring>
@@ -15,6 +16,9 @@ struct CWindowSnapshot {
     RECT rcWindow = {0, 0, 0, 0};
     DWORD dwStyle = 0;
     DWORD dwExStyle = 0;
+    // The process image's full path; empty when it is unknown or was not read (the reader
+    // reads it only while an enabled rule compares the program).
+    StringView strProcess;
 };
 
 // Width and height as the window system computes them: 32-bit, wrapping on overflow.
@@ -35,38 +39,85 @@ inline bool SameText(StringView a, StringView b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(WCHAR16)) == 0;
 }
 
-// Calls onMatch(i) for every rule i of the set that matches the window, in rule order. Reads
-// the compact keys first; a rule's texts are compared in full only when their lengths and
-// hashes agree with the window's.
+// A rule's text compared with a window's in the rule's mode; `regex` is the rule's compiled
+// expression (null: it did not compile, and nothing matches).
+inline bool TextMatches(StringView ruleText, TextMode mode, const CRegex* regex, StringView text,
+                        bool caseless) {
+    switch (mode) {
+    case TextMode::Is:
+        return caseless ? EqualNoCase(ruleText, text) : SameText(ruleText, text);
+    case TextMode::Contains:
+        return ContainsNoCase(text, ruleText);
+    case TextMode::Wildcard:
+        return WildcardMatch(text, ruleText);
+    case TextMode::Regex:
+        return regex != nullptr && regex->Search(text);
+    }
+    return false;
+}
+
+// What every rule's test needs of the window, worked out once per scan.
+struct CWindowKey {
+    explicit CWindowKey(const CWindowSnapshot& window)
+        : titleLength(static_cast<std::uint32_t>(window.strTitle.size())),
+          classLength(static_cast<std::uint32_t>(window.strClass.size())),
+          titleHash(TextHash(window.strTitle)), classHash(TextHash(window.strClass)),
+          width(RectWidth(window.rcWindow)), height(RectHeight(window.rcWindow)) {}
+    std::uint32_t titleLength, classLength, titleHash, classHash;
+    DWORD width, height;
+};
+
+// The test of one rule: the compact key first; the rule's texts only when the key agrees. A
+// disabled rule matches nothing.
+inline bool RuleMatchesWindow(const CRuleSet& rules, int i, const CWindowSnapshot& window,
+                              const CWindowKey& w) {
+    const CRuleKey& key = rules.Keys()[static_cast<size_t>(i)];
+    // Every failed criterion leaves its bit; a rule matches when none is left.
+    const std::uint32_t failed =
+        CRuleKey::kDisabled | (key.style != window.dwStyle ? CRuleKey::kStyle : 0) |
+        (key.exStyle != window.dwExStyle ? CRuleKey::kExStyle : 0) |
+        (key.titleLength != w.titleLength || key.titleHash != w.titleHash ? CRuleKey::kTitle : 0) |
+        (key.classLength != w.classLength || key.classHash != w.classHash ? CRuleKey::kClass : 0) |
+        (key.left != window.rcWindow.left || key.top != window.rcWindow.top ? CRuleKey::kLocation
+                                                                            : 0) |
+        (key.width != w.width || key.height != w.height ? CRuleKey::kDimensions : 0);
+    if ((failed & key.flags) != 0)
+        return false;
+    const CWindowInfo& rule = rules.GetAt(i);
+    if ((key.flags & CRuleKey::kTitle) && !SameText(rule.m_strTitle.View(), window.strTitle))
+        return false;
+    if ((key.flags & CRuleKey::kClass) && !SameText(rule.m_strClass.View(), window.strClass))
+        return false;
+    if (key.textFlags == 0)
+        return true;
+    const CRulePatterns& patterns = rules.PatternsAt(i);
+    if ((key.textFlags & CRuleKey::kTitle) &&
+        !TextMatches(rule.m_strTitle.View(), rule.m_titleMode, patterns.title.get(),
+                     window.strTitle, false))
+        return false;
+    if ((key.textFlags & CRuleKey::kClass) &&
+        !TextMatches(rule.m_strClass.View(), rule.m_classMode, patterns.windowClass.get(),
+                     window.strClass, false))
+        return false;
+    if (key.textFlags & CRuleKey::kProcess) {
+        // An unknown image matches no program.
+        if (window.strProcess.empty())
+            return false;
+        const StringView image = ProcessTextFor(
+            rule.m_strProcess.View(), rule.m_processMode == TextMode::Regex, window.strProcess);
+        if (!TextMatches(rule.m_strProcess.View(), rule.m_processMode, patterns.process.get(),
+                         image, true))
+            return false;
+    }
+    return true;
+}
+
+// Calls onMatch(i) for every rule i of the set that matches the window, in rule order.
 template <class OnMatch>
 void ScanRules(const CRuleSet& rules, const CWindowSnapshot& window, OnMatch&& onMatch) {
-    const auto titleLength = static_cast<std::uint32_t>(window.strTitle.size());
-    const auto classLength = static_cast<std::uint32_t>(window.strClass.size());
-    const std::uint32_t titleHash = TextHash(window.strTitle);
-    const std::uint32_t classHash = TextHash(window.strClass);
-    const DWORD width = RectWidth(window.rcWindow);
-    const DWORD height = RectHeight(window.rcWindow);
-    const CRuleKey* keys = rules.Keys().data();
+    const CWindowKey w(window);
     const int count = rules.GetCount();
-    for (int i = 0; i < count; ++i) {
-        const CRuleKey& key = keys[i];
-        // Every failed criterion leaves its bit; a rule matches when none is left.
-        const std::uint32_t failed =
-            (key.style != window.dwStyle ? CRuleKey::kStyle : 0) |
-            (key.exStyle != window.dwExStyle ? CRuleKey::kExStyle : 0) |
-            (key.titleLength != titleLength || key.titleHash != titleHash ? CRuleKey::kTitle : 0) |
-            (key.classLength != classLength || key.classHash != classHash ? CRuleKey::kClass : 0) |
-            (key.left != window.rcWindow.left || key.top != window.rcWindow.top
-                 ? CRuleKey::kLocation
-                 : 0) |
-            (key.width != width || key.height != height ? CRuleKey::kDimensions : 0);
-        if ((failed & key.flags) != 0)
-            continue;
-        const CWindowInfo& rule = rules.GetAt(i);
-        if ((key.flags & CRuleKey::kTitle) && !SameText(rule.m_strTitle.View(), window.strTitle))
-            continue;
-        if ((key.flags & CRuleKey::kClass) && !SameText(rule.m_strClass.View(), window.strClass))
-            continue;
-        onMatch(i);
-    }
+    for (int i = 0; i < count; ++i)
+        if (RuleMatchesWindow(rules, i, window, w))
+            onMatch(i);
 }

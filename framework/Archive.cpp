@@ -41,6 +41,7 @@ size_t CArchive::ReadBytes(BYTE* data, size_t count) {
         if (m_pos == m_fill) {
             m_pos = 0;
             m_fill = m_file->Read(m_buffer.data(), static_cast<UINT>(m_buffer.size()));
+            m_nFileRead += m_fill;
             if (m_fill == 0)
                 break;
         }
@@ -108,6 +109,7 @@ bool CArchive::FillForUnit() {
             m_file->Read(m_buffer.data() + m_fill, static_cast<UINT>(m_buffer.size() - m_fill));
         if (n == 0)
             return false;
+        m_nFileRead += n;
         m_fill += n;
     }
     return true;

@@ -71,6 +71,12 @@ public:
     // file ends the line. Returns FALSE when nothing at all was left to read.
     BOOL ReadString(CString& text);
 
+    // Raw bytes. Read returns how many it read: fewer at the end of the file.
+    void Write(const void* data, size_t count) { WriteBytes(static_cast<const BYTE*>(data), count); }
+    size_t Read(void* data, size_t count) { return ReadBytes(static_cast<BYTE*>(data), count); }
+    // Loading: the bytes taken from the file so far.
+    std::uint64_t GetPosition() const { return m_nFileRead - (m_fill - m_pos); }
+
     void Flush();
     // Storing: writes the buffer to the file and flushes the file.
     void Close();
@@ -89,4 +95,5 @@ private:
     std::vector<BYTE> m_buffer;
     size_t m_pos = 0;  // next byte in the buffer
     size_t m_fill = 0; // bytes valid in the buffer (loading)
+    std::uint64_t m_nFileRead = 0; // bytes read from the file (loading)
 };
