@@ -72,7 +72,9 @@ public:
     BOOL ReadString(CString& text);
 
     // Raw bytes. Read returns how many it read: fewer at the end of the file.
-    void Write(const void* data, size_t count) { WriteBytes(static_cast<const BYTE*>(data), count); }
+    void Write(const void* data, size_t count) {
+        WriteBytes(static_cast<const BYTE*>(data), count);
+    }
     size_t Read(void* data, size_t count) { return ReadBytes(static_cast<BYTE*>(data), count); }
     // Loading: the bytes taken from the file so far.
     std::uint64_t GetPosition() const { return m_nFileRead - (m_fill - m_pos); }
@@ -93,7 +95,7 @@ private:
     CFile* m_file;
     UINT m_mode;
     std::vector<BYTE> m_buffer;
-    size_t m_pos = 0;  // next byte in the buffer
-    size_t m_fill = 0; // bytes valid in the buffer (loading)
+    size_t m_pos = 0;              // next byte in the buffer
+    size_t m_fill = 0;             // bytes valid in the buffer (loading)
     std::uint64_t m_nFileRead = 0; // bytes read from the file (loading)
 };

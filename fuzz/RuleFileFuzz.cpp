@@ -17,7 +17,7 @@ bool LoadAll(const void* data, size_t size, CRuleSet& out) {
     try {
         out.Load(ar);
         return true;
-    } catch (const CArchiveException&) {
+    } catch (const CException&) {
         return false;
     }
 }
@@ -40,6 +40,9 @@ bool CheckAgrees(const CRuleFileCheck& check, bool loaded, int count) {
     case Result::CutInNumbers:
     case Result::CountTooLarge:
         return !loaded && count == check.complete;
+    case Result::BlockDamaged:
+    case Result::BlockNewer:
+        return !loaded && count == check.count && check.offset <= check.size;
     }
     return false;
 }
@@ -61,6 +64,10 @@ bool Same(const CWindowInfo& a, const CWindowInfo& b) {
            a.m_bMatchLocation == b.m_bMatchLocation &&
            a.m_bMatchDimensions == b.m_bMatchDimensions && a.m_bMatchStyle == b.m_bMatchStyle &&
            a.m_bMatchExStyle == b.m_bMatchExStyle && a.m_nDelayMs == b.m_nDelayMs &&
+           a.m_strName == b.m_strName && a.m_strProcess == b.m_strProcess &&
+           a.m_bEnabled == b.m_bEnabled && a.m_bMatchProcess == b.m_bMatchProcess &&
+           a.m_titleMode == b.m_titleMode && a.m_classMode == b.m_classMode &&
+           a.m_processMode == b.m_processMode && a.m_dwTriggers == b.m_dwTriggers &&
            b.m_hWnd == nullptr;
 }
 

@@ -110,7 +110,9 @@ private:
 
 constexpr size_t kNoLimit = 0x7FFFFFFF;
 
-bool ValidMode(std::uint32_t m) { return m < static_cast<std::uint32_t>(kTextModeCount); }
+bool ValidMode(std::uint32_t m) {
+    return m < static_cast<std::uint32_t>(kTextModeCount);
+}
 
 void ReadEntry(CReader& in, CWindowInfo& rule, bool& inert) {
     const size_t at = in.Pos();
@@ -119,10 +121,9 @@ void ReadEntry(CReader& in, CWindowInfo& rule, bool& inert) {
     const std::uint32_t triggers = in.U32();
     if (in.Failed())
         return;
-    if ((flags & ~std::uint32_t(kEnabled | kProcess | kInert)) != 0 ||
-        !ValidMode(modes & 0xFF) || !ValidMode(modes >> 8 & 0xFF) ||
-        !ValidMode(modes >> 16 & 0xFF) || (modes >> 24) != 0 || triggers == 0 ||
-        (triggers & ~kTriggerAll) != 0) {
+    if ((flags & ~std::uint32_t(kEnabled | kProcess | kInert)) != 0 || !ValidMode(modes & 0xFF) ||
+        !ValidMode(modes >> 8 & 0xFF) || !ValidMode(modes >> 16 & 0xFF) || (modes >> 24) != 0 ||
+        triggers == 0 || (triggers & ~kTriggerAll) != 0) {
         in.Fail(_T("an entry has values no rule can have"), at);
         return;
     }

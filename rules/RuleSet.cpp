@@ -5,13 +5,53 @@
 
 namespace {
 
-bool UsesProcess(const CWindowInfo& rule) { return rule.m_bEnabled && rule.m_bMatchProcess; }
+bool UsesProcess(const CWindowInfo& rule) {
+    return rule.m_bEnabled && rule.m_bMatchProcess;
+}
 
 std::unique_ptr<CRegex> CompileIf(BOOL used, TextMode mode, const CString& text) {
     return used && mode == TextMode::Regex ? CRegex::Compile(text.View()) : nullptr;
 }
 
 } // namespace
+
+CString RuleProblem(const CWindowInfo& rule) {
+    if (!rule.m_bMatchTitle && !rule.m_bMatchClass && !rule.m_bMatchLocation &&
+        !rule.m_bMatchDimensions && !rule.m_bMatchStyle && !rule.m_bMatchExStyle &&
+        !rule.m_bMatchProcess)
+        return CString(_T("A rule needs at least one criterion: without one it would close "
+                          "every window."));
+    if (rule.m_strName.GetLength() > kMaxRuleName)
+        return CString(_T("A rule's name has at most 256 characters."));
+    if (rule.m_dwTriggers == 0 || (rule.m_dwTriggers & ~kTriggerAll) != 0)
+        return CString(_T("A rule needs at least one trigger."));
+    if (rule.m_bMatchProcess && rule.m_strProcess.IsEmpty())
+        return CString(_T("The program is empty."));
+    const struct {
+        BOOL used;
+        TextMode mode;
+        const CString& text;
+        const WCHAR16* what;
+    } texts[] = {{rule.m_bMatchTitle, rule.m_titleMode, rule.m_strTitle, _T("window text")},
+                 {rule.m_bMatchClass, rule.m_classMode, rule.m_strClass, _T("window class")},
+                 {rule.m_bMatchProcess, rule.m_processMode, rule.m_strProcess, _T("program")}};
+    for (const auto& t : texts) {
+        if (!t.used || t.mode == TextMode::Is)
+            continue;
+        CString problem;
+        if (t.text.IsEmpty()) {
+            problem.Format(_T("The pattern of the %s is empty."), t.what);
+            return problem;
+        }
+        CString error;
+        if (t.mode == TextMode::Regex && !CRegex::Compile(t.text.View(), &error)) {
+            problem.Format(_T("The regular expression of the %s does not compile: %s"), t.what,
+                           error);
+            return problem;
+        }
+    }
+    return CString();
+}
 
 CRuleKey CRuleKey::Of(const CWindowInfo& rule) {
     CRuleKey key;
@@ -50,7 +90,9 @@ void CRuleSet::Index(int i) {
     m_nProcessRules += UsesProcess(rule) ? 1 : 0;
 }
 
-void CRuleSet::Unindex(int i) { m_nProcessRules -= UsesProcess(GetAt(i)) ? 1 : 0; }
+void CRuleSet::Unindex(int i) {
+    m_nProcessRules -= UsesProcess(GetAt(i)) ? 1 : 0;
+}
 
 int CRuleSet::Add(std::unique_ptr<CWindowInfo> rule) {
     m_keys.emplace_back();

@@ -19,6 +19,11 @@ struct CRulePatterns {
     std::unique_ptr<CRegex> process;
 };
 
+// Why the rule cannot be kept: no criterion, an empty pattern, a regular expression that does
+// not compile (the library's message and the offset), a name too long, no trigger. Empty when
+// it can.
+CString RuleProblem(const CWindowInfo& rule);
+
 class CRuleSet {
 public:
     int GetCount() const { return static_cast<int>(m_rules.size()); }

@@ -2,8 +2,12 @@
 
 namespace {
 
-bool IsHighSurrogate(WCHAR16 u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(WCHAR16 u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool IsHighSurrogate(WCHAR16 u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool IsLowSurrogate(WCHAR16 u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
 
 // Units of the character that starts at text[i]: 2 for a whole surrogate pair.
 size_t CharLength(StringView text, size_t i) {

@@ -147,10 +147,8 @@ TEST(RuleBlock, DamagedOrNewerBlockIsAnIncompleteLoadWithItsOffset) {
         const WCHAR16* says;
         size_t offset;
     } const cases[] = {
-        {40, false, _T("checksum"), 12},
-        {4, false, _T("newer"), 4},
-        {11, false, _T("ends before"), 8},
-        {10, true, _T("cut short"), 0},
+        {40, false, _T("checksum"), 12},   {4, false, _T("newer"), 4},
+        {11, false, _T("ends before"), 8}, {10, true, _T("cut short"), 0},
         {30, true, _T("ends before"), 8},
     };
     for (const CCase& c : cases) {

@@ -1,5 +1,8 @@
 #include "RuleCheck.h"
 
+#include "framework/Utf8.h"
+#include "rules/RuleBlock.h"
+
 namespace {
 
 // The 13 integers in front of each rule's two lines.
@@ -68,6 +71,25 @@ CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size) {
         }
     }
     check.offset = pos;
+    // The loader's own reading of the block, so that both always agree.
+    const CRuleBlock::CVerdict block = CRuleBlock::Parse(data + pos, size - pos, pos, check.count);
+    switch (block.status) {
+    case CRuleBlock::CVerdict::Status::None:
+        break;
+    case CRuleBlock::CVerdict::Status::Sound:
+        check.hasBlock = true;
+        pos += block.size;
+        check.offset = pos;
+        break;
+    case CRuleBlock::CVerdict::Status::Damaged:
+    case CRuleBlock::CVerdict::Status::Newer:
+        check.result = block.status == CRuleBlock::CVerdict::Status::Newer
+                           ? CRuleFileCheck::Result::BlockNewer
+                           : CRuleFileCheck::Result::BlockDamaged;
+        check.offset = static_cast<size_t>(block.offset);
+        check.blockProblem = ToUtf8(block.problem.View());
+        return check;
+    }
     check.result =
         pos == size ? CRuleFileCheck::Result::Sound : CRuleFileCheck::Result::TrailingBytes;
     return check;
@@ -83,7 +105,11 @@ std::string DescribeCheck(const CRuleFileCheck& check) {
         return std::string();
     case Result::TrailingBytes:
         return at + Plural(static_cast<long long>(check.size - check.offset), "byte", "bytes") +
-               " after the last rule, which Quellix ignores";
+               (check.hasBlock ? " after the rule block" : " after the last rule") +
+               ", which Quellix ignores";
+    case Result::BlockDamaged:
+    case Result::BlockNewer:
+        return at + "the rule details after the last rule cannot be used: " + check.blockProblem;
     case Result::NoCount:
         return check.size == 0 ? at + "the file is empty: it has no rule count"
                                : at + "the file is cut short: " +

@@ -6,6 +6,7 @@
 //                            fails after it when the count promises more
 //   NoCount, CutInNumbers,   Load reads `complete` rules, then fails
 //   CountTooLarge
+//   BlockDamaged, BlockNewer Load reads `count` rules, then fails on the rule block
 #pragma once
 
 #include "framework/WinTypes.h"
@@ -20,10 +21,12 @@ struct CRuleFileCheck {
         TrailingBytes, // bytes after the last rule, which the program ignores
         NoCount,       // fewer than the 4 bytes of the count
         NegativeCount,
-        CutInNumbers, // the file ends inside a rule's 13 integers
-        CutInTitle,   // ... before the line end of its window text
-        CutInClass,   // ... before the line end of its window class
-        CountTooLarge // the file ends after `complete` rules, fewer than the count
+        CutInNumbers,  // the file ends inside a rule's 13 integers
+        CutInTitle,    // ... before the line end of its window text
+        CutInClass,    // ... before the line end of its window class
+        CountTooLarge, // the file ends after `complete` rules, fewer than the count
+        BlockDamaged,  // the rule block after the records does not verify
+        BlockNewer     // ... is of a newer version
     };
 
     Result result = Result::Sound;
@@ -34,6 +37,9 @@ struct CRuleFileCheck {
     // bytes after the last rule.
     size_t offset = 0;
     size_t size = 0;
+    // A sound rule block after the records; a damaged one's problem in words (UTF-8).
+    bool hasBlock = false;
+    std::string blockProblem;
 
     // Every rule of the file can be read: sound, or only ignored bytes after the rules.
     bool Readable() const { return result == Result::Sound || result == Result::TrailingBytes; }

@@ -4,7 +4,7 @@
 
 #include "ui/Settings.h"
 #include "framework/win/App.h"
-#include "rules/RecordColumns.h"
+#include "rules/RuleCells.h"
 
 namespace {
 
@@ -30,8 +30,7 @@ void CQuellixDlg::SetupListColumns(CListCtrl& list, int listNumber, int columnCo
     // Default widths are pixels at 96 DPI; a width the user stored is used as stored.
     const int dpi = WindowDpi(list);
     for (int i = 0; i < columnCount; ++i) {
-        const CListColumn& column =
-            i < kRecordColumnCount ? kRecordColumns[static_cast<size_t>(i)] : kDelayColumn;
+        const CListColumn& column = RuleColumn(i);
         m_strColumnKey = ColumnWidthValueName(i, listNumber);
         const int defaultWidth = ::MulDiv(column.defaultWidth, dpi, 96);
         const int width = StoredColumnWidth(
