@@ -111,7 +111,8 @@ void CWatcher::CancelPendingClose(CWindowInfo& rule) {
 
 void CWatcher::CheckWindowAgainstRules(HWND hwnd) {
     ::GetLocalTime(&m_time);
-    m_pWindow = &m_reader.Read(hwnd);
+    // The image only while an enabled rule compares the program: it opens the process.
+    m_pWindow = &m_reader.Read(hwnd, m_rules.NeedsProcess());
 
     // Each matching rule acts by itself; a match does not end the scan.
     ScanRules(m_rules, *m_pWindow, [&](int i) {

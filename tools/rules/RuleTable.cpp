@@ -110,9 +110,13 @@ std::string TriggersText(DWORD triggers) {
     std::string text;
     for (const auto& [bit, name] : {std::pair<DWORD, const char*>{kTriggerForeground, "foreground"},
                                     {kTriggerTitleChange, "titleChange"},
-                                    {kTriggerShown, "shown"}})
-        if (triggers & bit)
-            text += (text.empty() ? "" : ",") + std::string(name);
+                                    {kTriggerShown, "shown"}}) {
+        if ((triggers & bit) == 0)
+            continue;
+        if (!text.empty())
+            text += ',';
+        text += name;
+    }
     return text;
 }
 

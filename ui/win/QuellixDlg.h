@@ -125,6 +125,11 @@ protected:
     void OnNMDblclkRuleList(NMHDR* nmhdr, LRESULT* result);
     void OnNMDblclkWindowList(NMHDR* nmhdr, LRESULT* result);
     void OnGetRuleCell(NMHDR* nmhdr, LRESULT* result);
+    // A disabled rule's row is drawn grey.
+    void OnRuleListCustomDraw(NMHDR* nmhdr, LRESULT* result);
+    // The rule list's own menu: Edit, Enable/Disable, Delete.
+    void OnRuleListMenu(POINT point);
+    void OnToggleRule();
     void ShowRuleCount();
 
     // Foreground watcher (ui/QuellixDlg.cpp): the status line shows its reports.

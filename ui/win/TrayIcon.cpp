@@ -110,7 +110,11 @@ void CQuellixDlg::OnOK() {
     ShowWindow(SW_MINIMIZE);
 }
 
-void CQuellixDlg::OnContextMenu(HWND, POINT point) {
+void CQuellixDlg::OnContextMenu(HWND hwnd, POINT point) {
+    if (hwnd == m_listRules.m_hWnd) {
+        OnRuleListMenu(point);
+        return;
+    }
     // Used as it comes, also the -1,-1 of a keyboard-invoked menu.
     TrackMenu(m_menuPopup, point, m_hWnd);
 }
