@@ -30,7 +30,9 @@ void CQuellixDlg::SetupListColumns(CListCtrl& list, int listNumber, int columnCo
     // Default widths are pixels at 96 DPI; a width the user stored is used as stored.
     const int dpi = WindowDpi(list);
     for (int i = 0; i < columnCount; ++i) {
-        const CListColumn& column = RuleColumn(i);
+        const CListColumn& column =
+            listNumber == Settings::kRuleListNumber || i < kRecordColumnCount ? RuleColumn(i)
+                                                                              : kProgramColumn;
         m_strColumnKey = ColumnWidthValueName(i, listNumber);
         const int defaultWidth = ::MulDiv(column.defaultWidth, dpi, 96);
         const int width = StoredColumnWidth(

@@ -12,6 +12,7 @@
 
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class CWindowInfo;
@@ -85,6 +86,7 @@ protected:
 
     // Columns of both lists (ui/ListColumns.cpp): the record's nine, then the delay.
     void SetupListColumns(CListCtrl& list, int listNumber, int columnCount);
+    StringView ProgramOfListedWindow(int row);
     void SaveColumnWidths(CListCtrl& list, int listNumber);
 
     // Help links (ui/HelpLinks.cpp)
@@ -144,8 +146,10 @@ protected:
     std::map<HICON, int> m_iconImages; // the image of each icon in m_imageList
     // The window list's rows: the list view itself holds none (owner data).
     std::vector<std::unique_ptr<CWindowInfo>> m_windowRecords;
-    std::vector<int> m_windowImages; // each row's image, once it was drawn
-    CSnapshotReader m_windowTexts;   // reads each listed window's caption and class
+    std::vector<int> m_windowImages;                        // each row's image, once it was drawn
+    std::vector<bool> m_windowProgramRead;                  // each row's program, once drawn
+    std::unordered_map<DWORD, CString> m_programsByProcess; // this refresh's images by process
+    CSnapshotReader m_windowTexts; // reads each listed window's caption and class
     HICON m_hIcon = nullptr;
     CListCtrl m_listWindows;
     BOOL m_bHideWindowWithZeroDimensions = 0;
