@@ -62,62 +62,47 @@ struct CWindowKey {
         : titleLength(static_cast<std::uint32_t>(window.strTitle.size())),
           classLength(static_cast<std::uint32_t>(window.strClass.size())),
           titleHash(TextHash(window.strTitle)), classHash(TextHash(window.strClass)),
-          width(RectWidth(window.rcWindow)), height(RectHeight(window.rcWindow)) {}
+          width(RectWidth(window.rcWindow)), height(RectHeight(window.rcWindow)),
+          style(window.dwStyle), exStyle(window.dwExStyle), left(window.rcWindow.left),
+          top(window.rcWindow.top) {}
+    // Copies, not the snapshot's: a scan keeps them in registers across its calls.
     std::uint32_t titleLength, classLength, titleHash, classHash;
-    DWORD width, height;
+    DWORD width, height, style, exStyle;
+    LONG left, top;
 };
 
-// The test of one rule: the compact key first; the rule's texts only when the key agrees. A
-// disabled rule matches nothing.
-inline bool RuleMatchesWindow(const CRuleSet& rules, int i, const CWindowSnapshot& window,
-                              const CWindowKey& w) {
-    const CRuleKey& key = rules.Keys()[static_cast<size_t>(i)];
-    // Every failed criterion leaves its bit; a rule matches when none is left.
+// The compact part of a rule's test: true when no criterion that the key holds fails. A
+// disabled rule's key admits nothing.
+inline bool KeyAdmits(const CRuleKey& key, const CWindowKey& w) {
+    // Every failed criterion leaves its bit; a rule passes when none is left.
     const std::uint32_t failed =
-        CRuleKey::kDisabled | (key.style != window.dwStyle ? CRuleKey::kStyle : 0) |
-        (key.exStyle != window.dwExStyle ? CRuleKey::kExStyle : 0) |
+        CRuleKey::kDisabled | (key.style != w.style ? CRuleKey::kStyle : 0) |
+        (key.exStyle != w.exStyle ? CRuleKey::kExStyle : 0) |
         (key.titleLength != w.titleLength || key.titleHash != w.titleHash ? CRuleKey::kTitle : 0) |
         (key.classLength != w.classLength || key.classHash != w.classHash ? CRuleKey::kClass : 0) |
-        (key.left != window.rcWindow.left || key.top != window.rcWindow.top ? CRuleKey::kLocation
-                                                                            : 0) |
+        (key.left != w.left || key.top != w.top ? CRuleKey::kLocation : 0) |
         (key.width != w.width || key.height != w.height ? CRuleKey::kDimensions : 0);
-    if ((failed & key.flags) != 0)
-        return false;
-    const CWindowInfo& rule = rules.GetAt(i);
-    if ((key.flags & CRuleKey::kTitle) && !SameText(rule.m_strTitle.View(), window.strTitle))
-        return false;
-    if ((key.flags & CRuleKey::kClass) && !SameText(rule.m_strClass.View(), window.strClass))
-        return false;
-    if (key.textFlags == 0)
-        return true;
-    const CRulePatterns& patterns = rules.PatternsAt(i);
-    if ((key.textFlags & CRuleKey::kTitle) &&
-        !TextMatches(rule.m_strTitle.View(), rule.m_titleMode, patterns.title.get(),
-                     window.strTitle, false))
-        return false;
-    if ((key.textFlags & CRuleKey::kClass) &&
-        !TextMatches(rule.m_strClass.View(), rule.m_classMode, patterns.windowClass.get(),
-                     window.strClass, false))
-        return false;
-    if (key.textFlags & CRuleKey::kProcess) {
-        // An unknown image matches no program.
-        if (window.strProcess.empty())
-            return false;
-        const StringView image = ProcessTextFor(
-            rule.m_strProcess.View(), rule.m_processMode == TextMode::Regex, window.strProcess);
-        if (!TextMatches(rule.m_strProcess.View(), rule.m_processMode, patterns.process.get(),
-                         image, true))
-            return false;
-    }
-    return true;
+    return (failed & key.flags) == 0;
+}
+
+// The rest of rule i's test, once its key admitted it: the exact texts in full, the patterns
+// and the program. Out of line: most rules never get here.
+bool RuleTextsMatch(const CRuleSet& rules, int i, const CWindowSnapshot& window);
+
+// The test of one rule, as the scan makes it.
+inline bool RuleMatchesWindow(const CRuleSet& rules, int i, const CWindowSnapshot& window,
+                              const CWindowKey& w) {
+    return KeyAdmits(rules.Keys()[static_cast<size_t>(i)], w) && RuleTextsMatch(rules, i, window);
 }
 
 // Calls onMatch(i) for every rule i of the set that matches the window, in rule order.
 template <class OnMatch>
 void ScanRules(const CRuleSet& rules, const CWindowSnapshot& window, OnMatch&& onMatch) {
     const CWindowKey w(window);
+    const CRuleKey* keys = rules.Keys().data();
     const int count = rules.GetCount();
     for (int i = 0; i < count; ++i)
-        if (RuleMatchesWindow(rules, i, window, w))
+        if (KeyAdmits(keys[i], w) && RuleTextsMatch(rules, i, window))
             onMatch(i);
+}
 }

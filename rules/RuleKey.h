@@ -39,9 +39,10 @@ struct CRuleKey {
     std::uint32_t titleHash = 0;
     std::uint32_t classLength = 0;
     std::uint32_t classHash = 0;
-    // Criteria compared through the rule's texts (patterns, the program): kTitle, kClass,
-    // kProcess.
-    std::uint32_t textFlags = 0;
+    // Criteria compared through the rule's texts (patterns, the program), kTitle, kClass or
+    // kProcess shifted into the flags' upper bits: the key stays small.
+    static constexpr int kTextShift = 8;
+    std::uint32_t TextFlags() const { return flags >> kTextShift; }
 
     static CRuleKey Of(const CWindowInfo& rule);
 };

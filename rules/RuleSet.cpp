@@ -61,9 +61,10 @@ CRuleKey CRuleKey::Of(const CWindowInfo& rule) {
                 (exactTitle ? kTitle : 0) | (exactClass ? kClass : 0) |
                 (rule.m_bMatchLocation ? kLocation : 0) |
                 (rule.m_bMatchDimensions ? kDimensions : 0) | (rule.m_bEnabled ? 0 : kDisabled);
-    key.textFlags = (rule.m_bMatchTitle && !exactTitle ? kTitle : 0) |
-                    (rule.m_bMatchClass && !exactClass ? kClass : 0) |
-                    (rule.m_bMatchProcess ? kProcess : 0);
+    key.flags |=
+        ((rule.m_bMatchTitle && !exactTitle ? kTitle : 0) |
+         (rule.m_bMatchClass && !exactClass ? kClass : 0) | (rule.m_bMatchProcess ? kProcess : 0))
+        << kTextShift;
     key.style = rule.m_dwStyle;
     key.exStyle = rule.m_dwExStyle;
     key.left = rule.m_rcWindow.left;
