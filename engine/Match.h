@@ -105,4 +105,3 @@ void ScanRules(const CRuleSet& rules, const CWindowSnapshot& window, OnMatch&& o
         if (KeyAdmits(keys[i], w) && RuleTextsMatch(rules, i, window))
             onMatch(i);
 }
-}
