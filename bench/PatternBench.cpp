@@ -44,6 +44,7 @@ BENCHMARK_CAPTURE(BM_RegexOnLongTitle, nested_quantifier, u"(a+)+b");
 BENCHMARK_CAPTURE(BM_RegexOnLongTitle, alternation_star, u"(a|aa)*c");
 BENCHMARK_CAPTURE(BM_RegexOnLongTitle, dot_star_per_start, u"a.*b");
 BENCHMARK_CAPTURE(BM_RegexOnLongTitle, group_repeat_depth, u"^(?:(a)|b)*$");
+BENCHMARK_CAPTURE(BM_RegexOnLongTitle, exponential_no_literal, u"(?:a|aa)*\\d\\d\\d");
 
 // `count` rules of one kind against an ordinary window, per rule.
 void BM_ScanKind(benchmark::State& state, TextMode mode, bool program) {
