@@ -48,7 +48,7 @@ void Scan(benchmark::State& state, bool likeTheWindow, bool throughTheSet) {
     }
     const CString title = Text("Untitled - Some Editor ", 0);
     const CString cls = Text("EditorMainWindowClass", count - 1);
-    CWindowSnapshot window{title.View(), cls.View(), {300, 200, 1100, 800}, 0x16CF0000, 0x100};
+    CWindowSnapshot window{title.View(), cls.View(), {300, 200, 1100, 800}, 0x16CF0000, 0x100, {}};
     for (auto _ : state) {
         int matches = 0;
         if (throughTheSet) {

@@ -3,6 +3,7 @@
 
 #include "framework/String.h"
 #include "rules/RuleSet.h"
+#include "rules/TextMatch.h"
 #include "rules/WindowInfo.h"
 
 #include <cstring>
@@ -15,6 +16,9 @@ struct CWindowSnapshot {
     RECT rcWindow = {0, 0, 0, 0};
     DWORD dwStyle = 0;
     DWORD dwExStyle = 0;
+    // The process image's full path; empty when it is unknown or was not read (the reader
+    // reads it only while an enabled rule compares the program).
+    StringView strProcess;
 };
 
 // Equal unit by unit. memcmp, because the generic character traits of 16-bit units compare
@@ -23,66 +27,74 @@ inline bool SameText(StringView a, StringView b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(WCHAR16)) == 0;
 }
 
-// What a scan needs of the window, computed once per window for every rule.
-struct CWindowKey {
-    std::uint32_t titleLength = 0;
-    std::uint32_t classLength = 0;
-    std::uint32_t titleHash = 0;
-    std::uint32_t classHash = 0;
-    DWORD width = 0;
-    DWORD height = 0;
-
-    static CWindowKey Of(const CWindowSnapshot& window) {
-        return {static_cast<std::uint32_t>(window.strTitle.size()),
-                static_cast<std::uint32_t>(window.strClass.size()),
-                TextHash(window.strTitle),
-                TextHash(window.strClass),
-                RectWidth(window.rcWindow),
-                RectHeight(window.rcWindow)};
+// A rule's text compared with a window's in the rule's mode; `regex` is the rule's compiled
+// expression (null: it did not compile, and nothing matches).
+inline bool TextMatches(StringView ruleText, TextMode mode, const CRegex* regex, StringView text,
+                        bool caseless) {
+    switch (mode) {
+    case TextMode::Is:
+        return caseless ? EqualNoCase(ruleText, text) : SameText(ruleText, text);
+    case TextMode::Contains:
+        return ContainsNoCase(text, ruleText);
+    case TextMode::Wildcard:
+        return WildcardMatch(text, ruleText);
+    case TextMode::Regex:
+        return regex != nullptr && regex->Search(text);
     }
-};
-
-// The one test of a rule against a window. Reads the compact key first; the rule's texts are
-// compared in full only when their lengths and hashes agree with the window's.
-inline bool RuleMatches(const CRuleKey& key, const CWindowInfo& rule, const CWindowSnapshot& window,
-                        const CWindowKey& windowKey) {
-    // Every failed criterion leaves its bit; a rule matches when none is left.
-    const std::uint32_t failed =
-        (key.style != window.dwStyle ? CRuleKey::kStyle : 0) |
-        (key.exStyle != window.dwExStyle ? CRuleKey::kExStyle : 0) |
-        (key.titleLength != windowKey.titleLength || key.titleHash != windowKey.titleHash
-             ? CRuleKey::kTitle
-             : 0) |
-        (key.classLength != windowKey.classLength || key.classHash != windowKey.classHash
-             ? CRuleKey::kClass
-             : 0) |
-        (key.left != window.rcWindow.left || key.top != window.rcWindow.top ? CRuleKey::kLocation
-                                                                            : 0) |
-        (key.width != windowKey.width || key.height != windowKey.height ? CRuleKey::kDimensions
-                                                                        : 0);
-    if ((failed & key.flags) != 0)
-        return false;
-    if ((key.flags & CRuleKey::kTitle) && !SameText(rule.m_strTitle.View(), window.strTitle))
-        return false;
-    if ((key.flags & CRuleKey::kClass) && !SameText(rule.m_strClass.View(), window.strClass))
-        return false;
-    return true;
+    return false;
 }
 
-// Rule i of the set against the window, as the scan tests it.
-inline bool RuleMatches(const CRuleSet& rules, int i, const CWindowSnapshot& window) {
-    return RuleMatches(rules.Keys()[static_cast<size_t>(i)], rules.GetAt(i), window,
-                       CWindowKey::Of(window));
+// What every rule's test needs of the window, worked out once per scan.
+struct CWindowKey {
+    explicit CWindowKey(const CWindowSnapshot& window)
+        : titleLength(static_cast<std::uint32_t>(window.strTitle.size())),
+          classLength(static_cast<std::uint32_t>(window.strClass.size())),
+          titleHash(TextHash(window.strTitle)), classHash(TextHash(window.strClass)),
+          width(RectWidth(window.rcWindow)), height(RectHeight(window.rcWindow)),
+          style(window.dwStyle), exStyle(window.dwExStyle), left(window.rcWindow.left),
+          top(window.rcWindow.top) {}
+    // Copies, not the snapshot's: a scan keeps them in registers across its calls.
+    std::uint32_t titleLength, classLength, titleHash, classHash;
+    DWORD width, height, style, exStyle;
+    LONG left, top;
+};
+
+// The compact part of a rule's test: true when no criterion that the key holds fails. A
+// disabled rule's key admits nothing.
+inline bool KeyAdmits(const CRuleKey& key, const CWindowKey& w) {
+    // Every failed criterion leaves its bit; a rule passes when none is left.
+    const std::uint32_t failed =
+        CRuleKey::kDisabled | (key.style != w.style ? CRuleKey::kStyle : 0) |
+        (key.exStyle != w.exStyle ? CRuleKey::kExStyle : 0) |
+        (key.titleLength != w.titleLength || key.titleHash != w.titleHash ? CRuleKey::kTitle : 0) |
+        (key.classLength != w.classLength || key.classHash != w.classHash ? CRuleKey::kClass : 0) |
+        (key.left != w.left || key.top != w.top ? CRuleKey::kLocation : 0) |
+        (key.width != w.width || key.height != w.height ? CRuleKey::kDimensions : 0);
+    return (failed & key.flags) == 0;
+}
+
+// The rest of rule i's test, once its key admitted it: the exact texts in full, the patterns
+// and the program. Out of line: most rules never get here.
+bool RuleTextsMatch(const CRuleSet& rules, int i, const CWindowSnapshot& window);
+
+// The test of one rule, as the scan makes it.
+inline bool RuleMatchesWindow(const CRuleSet& rules, int i, const CWindowSnapshot& window,
+                              const CWindowKey& w) {
+    return KeyAdmits(rules.Keys()[static_cast<size_t>(i)], w) && RuleTextsMatch(rules, i, window);
 }
 
 // Calls onMatch(i) for every rule i of the set that matches the window, in rule order.
 template <class OnMatch>
 void ScanRules(const CRuleSet& rules, const CWindowSnapshot& window, OnMatch&& onMatch) {
-    const CWindowKey windowKey = CWindowKey::Of(window);
+    const CWindowKey w(window);
     const CRuleKey* keys = rules.Keys().data();
     const int count = rules.GetCount();
-    for (int i = 0; i < count; ++i) {
-        if (RuleMatches(keys[i], rules.GetAt(i), window, windowKey))
+    for (int i = 0; i < count; ++i)
+        if (KeyAdmits(keys[i], w) && RuleTextsMatch(rules, i, window))
             onMatch(i);
-    }
+}
+
+// Rule i of the set against the window now, exactly as the scan tests it.
+inline bool RuleMatches(const CRuleSet& rules, int i, const CWindowSnapshot& window) {
+    return RuleMatchesWindow(rules, i, window, CWindowKey(window));
 }

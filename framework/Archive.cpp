@@ -6,14 +6,18 @@
 #include <iterator>
 
 UINT CMemFile::Read(void* buffer, UINT count) {
-    const size_t n = std::min<size_t>(count, m_data.size() - m_pos);
+    const BYTE* data = m_pInPlace != nullptr ? m_pInPlace : m_data.data();
+    const size_t size = m_pInPlace != nullptr ? m_nInPlace : m_data.size();
+    const size_t n = std::min<size_t>(count, size - m_pos);
     if (n != 0)
-        std::memcpy(buffer, m_data.data() + m_pos, n);
+        std::memcpy(buffer, data + m_pos, n);
     m_pos += n;
     return static_cast<UINT>(n);
 }
 
 void CMemFile::Write(const void* buffer, UINT count) {
+    if (m_pInPlace != nullptr)
+        throw CArchiveException(CArchiveException::badIndex);
     const BYTE* p = static_cast<const BYTE*>(buffer);
     m_data.insert(m_data.end(), p, p + count);
     m_pos = m_data.size();

@@ -23,14 +23,22 @@ public:
 class CMemFile : public CFile {
 public:
     CMemFile() = default;
+    // A copy of the bytes.
     CMemFile(const void* data, size_t size)
         : m_data(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size) {}
+    // Reads the bytes where they are, without a copy: they must outlive the file, which cannot
+    // be written.
+    struct InPlace {};
+    CMemFile(InPlace, const void* data, size_t size)
+        : m_pInPlace(static_cast<const BYTE*>(data)), m_nInPlace(size) {}
     UINT Read(void* buffer, UINT count) override;
     void Write(const void* buffer, UINT count) override;
     const std::vector<BYTE>& Data() const { return m_data; }
 
 private:
     std::vector<BYTE> m_data;
+    const BYTE* m_pInPlace = nullptr;
+    size_t m_nInPlace = 0;
     size_t m_pos = 0;
 };
 
@@ -75,6 +83,12 @@ public:
     bool ReadLine(CString& text);
     // Loading: the number of bytes taken from the file so far.
     std::uint64_t GetPosition() const { return m_taken - (m_fill - m_pos); }
+
+    // Raw bytes. Read returns how many it read: fewer at the end of the file.
+    void Write(const void* data, size_t count) {
+        WriteBytes(static_cast<const BYTE*>(data), count);
+    }
+    size_t Read(void* data, size_t count) { return ReadBytes(static_cast<BYTE*>(data), count); }
 
     void Flush();
     // Storing: writes the buffer to the file and flushes the file.

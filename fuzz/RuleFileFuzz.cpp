@@ -40,6 +40,10 @@ bool Same(const CWindowInfo& a, const CWindowInfo& b) {
            a.m_bMatchLocation == b.m_bMatchLocation &&
            a.m_bMatchDimensions == b.m_bMatchDimensions && a.m_bMatchStyle == b.m_bMatchStyle &&
            a.m_bMatchExStyle == b.m_bMatchExStyle && a.m_nDelayMs == b.m_nDelayMs &&
+           a.m_strName == b.m_strName && a.m_strProcess == b.m_strProcess &&
+           a.m_bEnabled == b.m_bEnabled && a.m_bMatchProcess == b.m_bMatchProcess &&
+           a.m_titleMode == b.m_titleMode && a.m_classMode == b.m_classMode &&
+           a.m_processMode == b.m_processMode && a.m_dwTriggers == b.m_dwTriggers &&
            b.m_hWnd == nullptr;
 }
 

@@ -30,6 +30,9 @@ inline constexpr std::array<CListColumn, kRecordColumnCount> kRecordColumns = {{
     {_T("Ex Style"), 75, kColumnAlignLeft},
 }};
 inline constexpr CListColumn kDelayColumn = {_T("Delay"), 75, kColumnAlignLeft};
+// After those: the program (both lists), then the rule's name (the rule list).
+inline constexpr CListColumn kProgramColumn = {_T("Program"), 100, kColumnAlignLeft};
+inline constexpr CListColumn kNameColumn = {_T("Name"), 100, kColumnAlignLeft};
 
 // Column 0: the row number, counted from 1.
 CString RowNumberText(int row);

@@ -16,18 +16,67 @@ bool RuleCellShown(const CWindowInfo& rule, int column) {
         return rule.m_bMatchStyle != 0;
     case 8:
         return rule.m_bMatchExStyle != 0;
-    case 9:
+    case kRuleProgramColumn:
+        return rule.m_bMatchProcess != 0;
+    case kRuleDelayColumn:
+    case kRuleNameColumn:
         return true;
     default:
         return false;
     }
 }
 
+const CListColumn& RuleColumn(int i) {
+    return i < kRecordColumnCount    ? kRecordColumns[static_cast<size_t>(i)]
+           : i == kRuleDelayColumn   ? kDelayColumn
+           : i == kRuleProgramColumn ? kProgramColumn
+                                     : kNameColumn;
+}
+
+const WCHAR16* TextModeName(TextMode mode) {
+    switch (mode) {
+    case TextMode::Contains:
+        return _T("contains");
+    case TextMode::Wildcard:
+        return _T("wildcard");
+    case TextMode::Regex:
+        return _T("regex");
+    case TextMode::Is:
+        break;
+    }
+    return _T("is");
+}
+
+namespace {
+
+CString ModeText(TextMode mode, const CString& text) {
+    if (mode == TextMode::Is)
+        return text;
+    CString cell;
+    cell.Format(_T("%s: %s"), TextModeName(mode), text);
+    return cell;
+}
+
+} // namespace
+
 CString RuleCellText(const CWindowInfo& rule, int column) {
-    if (column == 9) {
+    if (!RuleCellShown(rule, column))
+        return CString();
+    switch (column) {
+    case kRuleDelayColumn: {
         CString delay;
         delay.Format(_T("%d"), rule.m_nDelayMs);
         return delay;
     }
-    return RuleCellShown(rule, column) ? RecordCellText(rule, column) : CString();
+    case kRuleProgramColumn:
+        return ModeText(rule.m_processMode, rule.m_strProcess);
+    case kRuleNameColumn:
+        return rule.m_strName;
+    case 1:
+        return ModeText(rule.m_titleMode, rule.m_strTitle);
+    case 2:
+        return ModeText(rule.m_classMode, rule.m_strClass);
+    default:
+        return RecordCellText(rule, column);
+    }
 }

@@ -38,6 +38,8 @@ void Append(CString& text, const WCHAR16* format, const CString& a, const CStrin
 
 // What is wrong with a file that was read but not whole.
 CString DamageText(const CRuleFileReport& report) {
+    if (report.result == CRuleFileReport::Result::BlockUnusable)
+        return report.problem;
     if (report.result != CRuleFileReport::Result::NegativeCount)
         return CArchiveException(CArchiveException::endOfFile).GetErrorMessage();
     CString text;

@@ -22,6 +22,11 @@ struct CRuleKey {
     static constexpr std::uint32_t kClass = 8;
     static constexpr std::uint32_t kLocation = 16;
     static constexpr std::uint32_t kDimensions = 32;
+    static constexpr std::uint32_t kProcess = 64;
+    // Set on a disabled rule and failed by every window.
+    static constexpr std::uint32_t kDisabled = 128;
+
+    // Criteria checked against the compact values: a failed one leaves its bit.
 
     std::uint32_t flags = 0;
     DWORD style = 0;
@@ -34,6 +39,10 @@ struct CRuleKey {
     std::uint32_t titleHash = 0;
     std::uint32_t classLength = 0;
     std::uint32_t classHash = 0;
+    // Criteria compared through the rule's texts (patterns, the program), kTitle, kClass or
+    // kProcess shifted into the flags' upper bits: the key stays small.
+    static constexpr int kTextShift = 8;
+    std::uint32_t TextFlags() const { return flags >> kTextShift; }
 
     static CRuleKey Of(const CWindowInfo& rule);
 };

@@ -2,6 +2,7 @@
 // save them; it knows no dialog, list view or engine.
 #pragma once
 
+#include "rules/Regex.h"
 #include "rules/RuleKey.h"
 #include "rules/WindowInfo.h"
 
@@ -23,6 +24,7 @@ struct CRuleFileReport {
         CutInTitle,    // ... before the line end of its window text
         CutInClass,    // ... before the line end of its window class
         CountTooLarge, // the file ends after `complete` rules, fewer than the count
+        BlockUnusable, // every record is whole, but the rule block after them is damaged or newer
     };
 
     Result result = Result::Complete;
@@ -32,9 +34,24 @@ struct CRuleFileReport {
     // Where the damage starts (the count, the cut part of a rule, the missing rule), or for a
     // complete file the end of the last rule.
     std::uint64_t offset = 0;
+    // BlockUnusable: what is wrong with the block, in words.
+    CString problem;
 
     bool IsComplete() const { return result == Result::Complete; }
 };
+
+// A rule's regular expressions, compiled when it was added or changed; null where a text is not
+// compared as a regular expression, or its expression does not compile (it then matches nothing).
+struct CRulePatterns {
+    std::unique_ptr<CRegex> title;
+    std::unique_ptr<CRegex> windowClass;
+    std::unique_ptr<CRegex> process;
+};
+
+// Why the rule cannot be kept: no criterion, an empty pattern, a regular expression that does
+// not compile (the library's message and the offset), a name too long, no trigger. Empty when
+// it can.
+CString RuleProblem(const CWindowInfo& rule);
 
 class CRuleSet {
 public:
@@ -46,6 +63,9 @@ public:
     CWindowInfo& GetAt(int i) { return *m_rules[static_cast<size_t>(i)]; }
     // The match keys, one per rule, in rule order.
     const std::vector<CRuleKey>& Keys() const { return m_keys; }
+    const CRulePatterns& PatternsAt(int i) const { return m_patterns[static_cast<size_t>(i)]; }
+    // True when an enabled rule compares the program: only then is a window's image read.
+    bool NeedsProcess() const { return m_nProcessRules > 0; }
 
     // Appends the rule as the last one; returns its index.
     int Add(std::unique_ptr<CWindowInfo> rule);
@@ -58,12 +78,19 @@ public:
     // Appends the rules of a rule-file image that were read whole, up to the first damage,
     // and says where that is. The count must not be negative, and every rule needs its 13
     // integers and both its lines with their line ends. Errors of the file propagate; the
-    // rules read before them stay.
+    // rules read before them stay. After whole records the block gives the appended rules what
+    // the records cannot say; a block that cannot be used leaves them as the records say.
     CRuleFileReport Load(CArchive& ar);
-    // Writes the count and every rule in order.
+    // Writes the count and every rule in order, then the rule block.
     void Store(CArchive& ar) const;
 
 private:
+    // Keys, patterns and the program count for a rule at i, whose old state (if any) is gone.
+    void Index(int i);
+    void Unindex(int i);
+
     std::vector<std::unique_ptr<CWindowInfo>> m_rules;
     std::vector<CRuleKey> m_keys;
+    std::vector<CRulePatterns> m_patterns;
+    int m_nProcessRules = 0;
 };

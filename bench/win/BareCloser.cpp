@@ -1,6 +1,7 @@
 // The least a program can do per foreground event: hook it and post WM_CLOSE; with "props" it
 // also reads the window as the watcher does (class, whole caption, rectangle, styles) through
-// the same reader. The yardsticks for the watcher's own latency (CloseLatency.exe).
+// the same reader, with "process" its process image as well. The yardsticks for the watcher's
+// own latency (CloseLatency.exe).
 #include "engine/win/Snapshot.h"
 
 #include <cwchar>
@@ -8,20 +9,22 @@
 namespace {
 
 bool g_bReadProps = false;
+bool g_bReadProcess = false;
 CSnapshotReader g_reader;
 
 void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject, LONG, DWORD, DWORD) {
     if (event != EVENT_SYSTEM_FOREGROUND || idObject != OBJID_WINDOW || hwnd == nullptr)
         return;
     if (g_bReadProps)
-        g_reader.Read(hwnd);
+        g_reader.Read(hwnd, g_bReadProcess);
     ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
 }
 
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
-    g_bReadProps = std::wcscmp(commandLine, L"props") == 0;
+    g_bReadProcess = std::wcscmp(commandLine, L"process") == 0;
+    g_bReadProps = g_bReadProcess || std::wcscmp(commandLine, L"props") == 0;
     HWINEVENTHOOK hook =
         ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnEvent, 0, 0,
                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);

@@ -101,8 +101,9 @@ class CNoStatusDlg : public CQuellixDlg {
 
 // The dialog with `rules` rules, of which only the first or the last matches. The others
 // differ from the window only in the last unit of their class name.
+// `program`: one rule that compares only the program, LatencyTarget.exe.
 std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events,
-                                     bool writeStatus = true) {
+                                     bool writeStatus = true, bool program = false) {
     ResetDataFolder(); // no rules saved by the previous phase
     std::unique_ptr<CQuellixDlg> dlg =
         writeStatus ? std::make_unique<CQuellixDlg>() : std::make_unique<CNoStatusDlg>();
@@ -116,7 +117,14 @@ std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events,
         CRedrawOff off(dlg->RuleList());
         for (int row = 0; row < rules; ++row) {
             const bool match = matchFirst ? row == 0 : row + 1 == rules;
-            dlg->AppendRuleRow(RuleFor(g_target, match ? L"QxLatencyTarget" : L"QxLatencyTargeX"));
+            auto rule = RuleFor(g_target, match ? L"QxLatencyTarget" : L"QxLatencyTargeX");
+            if (program) {
+                rule->m_bMatchClass = rule->m_bMatchDimensions = FALSE;
+                rule->m_bMatchStyle = rule->m_bMatchExStyle = FALSE;
+                rule->m_bMatchProcess = TRUE;
+                rule->m_strProcess = L"LatencyTarget.exe";
+            }
+            dlg->AppendRuleRow(std::move(rule));
         }
     }
     std::vector<long long> samples = Measure(events);
@@ -286,14 +294,16 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::vector<long long> bare, props, one, manyLast, manyFirst, noStatus;
+    std::vector<long long> bare, props, process, one, programRule, manyLast, manyFirst, noStatus;
     auto append = [](std::vector<long long>& to, const std::vector<long long>& from) {
         to.insert(to.end(), from.begin(), from.end());
     };
     for (int r = 0; r < rounds; ++r) {
         append(bare, MeasureCloser(L"", events));
         append(props, MeasureCloser(L"props", events));
+        append(process, MeasureCloser(L"process", events));
         append(one, MeasureDialog(1, true, events));
+        append(programRule, MeasureDialog(1, true, events, true, true));
         append(manyLast, MeasureDialog(10000, false, events));
         append(manyFirst, MeasureDialog(10000, true, events));
         append(noStatus, MeasureDialog(10000, false, events, false));
@@ -302,7 +312,11 @@ int main(int argc, char** argv) {
     const long long propsMedian = Median(props);
     Print("bare hook", bare, bareMedian, propsMedian);
     Print("props hook", props, bareMedian, propsMedian);
+    Print("process hook", process, bareMedian, propsMedian);
     Print("1 rule", one, bareMedian, propsMedian);
+    Print("1 program rule", programRule, bareMedian, propsMedian);
+    std::printf("1 program rule / process hook: %.2f\n",
+                static_cast<double>(Median(programRule)) / static_cast<double>(Median(process)));
     Print("10000, last", manyLast, bareMedian, propsMedian);
     Print("10000, first", manyFirst, bareMedian, propsMedian);
     Print("10000 no status", noStatus, bareMedian, propsMedian);

@@ -1,13 +1,31 @@
 #include "Snapshot.h"
 
-const CWindowSnapshot& CSnapshotReader::Read(HWND hwnd) {
+#include "framework/win/Handle.h"
+
+const CWindowSnapshot& CSnapshotReader::Read(HWND hwnd, bool withProcess) {
     m_snapshot.strClass = ReadClass(hwnd);
     m_snapshot.strTitle = ReadCaption(hwnd);
     m_snapshot.rcWindow = RECT{0, 0, 0, 0};
     ::GetWindowRect(hwnd, &m_snapshot.rcWindow);
     m_snapshot.dwStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
     m_snapshot.dwExStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
+    m_snapshot.strProcess = withProcess ? ReadProcess(hwnd) : StringView();
     return m_snapshot;
+}
+
+StringView CSnapshotReader::ReadProcess(HWND hwnd) {
+    DWORD pid = 0;
+    if (::GetWindowThreadProcessId(hwnd, &pid) == 0 || pid == 0)
+        return StringView();
+    const CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process)
+        return StringView();
+    if (m_process.empty())
+        m_process.resize(32768);
+    DWORD size = static_cast<DWORD>(m_process.size());
+    if (!::QueryFullProcessImageNameW(process.Get(), 0, m_process.data(), &size))
+        return StringView();
+    return StringView(m_process.data(), size);
 }
 
 StringView CSnapshotReader::ReadClass(HWND hwnd) {

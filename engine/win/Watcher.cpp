@@ -55,7 +55,7 @@ const CWindowSnapshot* CWatcher::ReadWindow(HWND hwnd, CWindowOwner& owner) {
     owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
     if (owner.threadId == 0)
         return nullptr;
-    return &m_timerReader.Read(hwnd);
+    return &m_timerReader.Read(hwnd, m_rules.NeedsProcess());
 }
 
 void CWatcher::PostClose(HWND hwnd) {
@@ -130,7 +130,8 @@ void CWatcher::CheckWindowAgainstRules(HWND hwnd) {
 
 void CWatcher::CheckWindowAgainstRules(HWND hwnd, CWindowOwner owner) {
     ::GetLocalTime(&m_time);
-    m_pWindow = &m_reader.Read(hwnd);
+    // The image only while an enabled rule compares the program: it opens the process.
+    m_pWindow = &m_reader.Read(hwnd, m_rules.NeedsProcess());
     m_autoClose.OnForeground(hwnd, *m_pWindow, owner);
 
     // The report comes after the closes, from the message loop: a burst of events writes the

@@ -24,7 +24,7 @@ protected:
 class CWatcher : private IWindowSystem {
 public:
     CWatcher(CRuleSet& rules, IForegroundReport& report)
-        : m_report(report), m_autoClose(rules, *this) {}
+        : m_rules(rules), m_report(report), m_autoClose(rules, *this) {}
     ~CWatcher() { Remove(); }
     CWatcher(const CWatcher&) = delete;
     CWatcher& operator=(const CWatcher&) = delete;
@@ -53,6 +53,7 @@ private:
     static void CALLBACK AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
     static void CALLBACK ReportTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
 
+    CRuleSet& m_rules;
     IForegroundReport& m_report;
     HWND m_hOwner = nullptr;
     CWinEventHook m_hWinEventHook;

@@ -29,6 +29,13 @@ template <class T> struct CMessageMap {
                     return true;
                 }};
     }
+    // A control's other WM_COMMAND notifications (CBN_SELCHANGE, ...).
+    template <void (T::*M)()> static constexpr Entry Command(UINT id, UINT code) {
+        return {K::Command, 0, nullptr, id, code, [](T& t, WPARAM, LPARAM, LRESULT&) {
+                    (t.*M)();
+                    return true;
+                }};
+    }
     template <void (T::*M)(NMHDR*, LRESULT*)> static constexpr Entry Notify(UINT code, UINT id) {
         return {K::Notify, 0, nullptr, id, code, [](T& t, WPARAM, LPARAM lp, LRESULT& r) {
                     (t.*M)(reinterpret_cast<NMHDR*>(lp), &r);

@@ -75,9 +75,12 @@ TEST_F(ToolTest, AddAppendsExactlyTheGivenCriteriaAndRemoveTakesOneOut) {
     EXPECT_EQ(host.out, P("r.dat") + ": rule 2 removed, 2 left\n");
     ASSERT_EQ(Run({"list", P("r.dat")}), 0);
     EXPECT_EQ(host.out,
-              "Sr  Window Text  Window Class  X  Y  Width  Height  Style  Ex Style  Delay\n"
-              " 1               Notepad                                               100\n"
-              " 2  third                                                              100\n");
+              "Sr  Window Text  Window Class  X  Y  Width  Height  Style  Ex Style  Delay  Program"
+              "  Name  Enabled  Triggers\n"
+              " 1               Notepad                                               100       "
+              "          yes      foreground\n"
+              " 2  third                                                              100       "
+              "          yes      foreground\n");
     EXPECT_EQ(Run({"remove", P("none.dat"), "1"}), 1);
 }
 
@@ -122,15 +125,19 @@ TEST_F(ToolTest, ListAlignsWideTextAndItsJsonTellsAnEmptyCriterionFromAnUnusedOn
     host.defaultFile = FromUtf8(P("l.dat"));
 
     ASSERT_EQ(Run({"list"}), 0) << host.err;
-    EXPECT_EQ(host.out,
-              "Sr  Window Text  Window Class  X  Y  Width  Height  Style     Ex Style  Delay\n"
-              " 1  tab here     \xE6\x97\xA5\xE6\x9C\xAC                    0       0  14cf0000  0"
-              "           100\n"
-              " 2                                   12345       6  0         0           100\n");
+    EXPECT_EQ(
+        host.out,
+        "Sr  Window Text  Window Class  X  Y  Width  Height  Style     Ex Style  Delay  Program"
+        "  Name  Enabled  Triggers\n"
+        " 1  tab here     \xE6\x97\xA5\xE6\x9C\xAC                    0       0  14cf0000  0"
+        "           100                 yes      foreground\n"
+        " 2                                   12345       6  0         0           100       "
+        "          yes      foreground\n");
     ASSERT_EQ(Run({"list", "--json"}), 0);
     EXPECT_NE(host.out.find(R"({"sr": 2, "title": "", "class": null, "x": null, "y": null, )"
                             R"("width": 12345, "height": 6, "style": "0", "exStyle": "0", )"
-                            R"("delay": 100})"),
+                            R"("delay": 100, "program": null, "name": "", "enabled": true, )"
+                            R"("triggers": ["foreground"]})"),
               std::string::npos)
         << host.out;
 }

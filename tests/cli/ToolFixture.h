@@ -25,6 +25,7 @@ struct CTestWindow {
     DWORD style;
     DWORD exStyle;
     bool visible = true;
+    CString process = _T("C:\\Apps\\tool.exe");
 };
 
 class CTestHost : public CRulesHost {
@@ -42,7 +43,7 @@ public:
             return false;
         for (const CTestWindow& w : windows)
             if (hidden || w.visible)
-                each({w.title.View(), w.cls.View(), w.rc, w.style, w.exStyle});
+                each({w.title.View(), w.cls.View(), w.rc, w.style, w.exStyle, w.process.View()});
         return true;
     }
 

@@ -53,7 +53,7 @@ struct SimWindow {
     DWORD style = 0, exStyle = 0;
     CWindowOwner owner;
 
-    CWindowSnapshot Snapshot() const { return {title.View(), cls.View(), rc, style, exStyle}; }
+    CWindowSnapshot Snapshot() const { return {title.View(), cls.View(), rc, style, exStyle, {}}; }
 };
 
 RECT RectOf(std::uint32_t bits) {

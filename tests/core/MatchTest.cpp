@@ -17,7 +17,7 @@ struct TestWindow {
     DWORD style = 0x16CF0000;
     DWORD exStyle = 0x100;
 
-    CWindowSnapshot Snapshot() const { return {title.View(), cls.View(), rc, style, exStyle}; }
+    CWindowSnapshot Snapshot() const { return {title.View(), cls.View(), rc, style, exStyle, {}}; }
 };
 
 // Records the window into the rule, with no criterion set.

@@ -7,7 +7,7 @@ namespace {
 
 std::vector<CString> Cells(const CWindowInfo& rule) {
     std::vector<CString> cells;
-    for (int column = 1; column < kRuleColumnCount; ++column)
+    for (int column = 1; column <= kRuleDelayColumn; ++column)
         cells.push_back(RuleCellText(rule, column));
     return cells;
 }
@@ -50,10 +50,25 @@ TEST(RuleCells, EveryCriterionShowsItsValueAndDelayAlwaysShows) {
 TEST(RuleCells, RowNumbersCountFromOneAndTheDelayColumnFollowsTheRecordColumns) {
     EXPECT_EQ(RowNumberText(0), _T("1"));
     EXPECT_EQ(RowNumberText(41), _T("42"));
-    ASSERT_EQ(kRuleColumnCount, 10);
+    ASSERT_EQ(kRuleColumnCount, 12);
     EXPECT_EQ(StringView(kDelayColumn.caption), StringView(_T("Delay")));
     EXPECT_EQ(kDelayColumn.defaultWidth, 75);
     EXPECT_EQ(kDelayColumn.format, kColumnAlignLeft);
+}
+
+TEST(RuleCells, ProgramNameAndCompareModes) {
+    CWindowInfo rule;
+    rule.m_strTitle = _T("Update*");
+    rule.m_bMatchTitle = TRUE;
+    rule.m_titleMode = TextMode::Wildcard;
+    rule.m_strProcess = _T("updater.exe");
+    rule.m_strName = _T("updates");
+    EXPECT_EQ(RuleCellText(rule, 1), _T("wildcard: Update*"));
+    EXPECT_EQ(RuleCellText(rule, kRuleProgramColumn), _T("")); // not a criterion
+    rule.m_bMatchProcess = TRUE;
+    EXPECT_EQ(RuleCellText(rule, kRuleProgramColumn), _T("updater.exe"));
+    EXPECT_EQ(RuleCellText(rule, kRuleNameColumn), _T("updates"));
+    EXPECT_EQ(StringView(RuleColumn(kRuleNameColumn).caption), StringView(_T("Name")));
 }
 
 } // namespace

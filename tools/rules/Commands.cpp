@@ -32,6 +32,8 @@ Commands:
   import JSON --out FILE   write the rules of a JSON document to FILE
   add FILE [CRITERIA]      append a rule to FILE
   remove FILE N            remove rule N (as Sr shows it) from FILE
+  enable FILE N            switch rule N on
+  disable FILE N           switch rule N off
   match [FILE] [--all]     show the open windows that the rules match (Windows)
 
 On Windows FILE defaults to the user's Data.dat; elsewhere it must be given.
@@ -207,7 +209,8 @@ int RunCheck(const CArgs& args, CRulesHost& host) {
                                (check.count == 1 ? " rule in " : " rules in ") +
                                std::to_string(check.size) + " bytes";
     if (check.result == CRuleFileCheck::Result::Sound) {
-        host.Out(name + ": sound, " + counts + "\n");
+        host.Out(name + ": sound, " + counts + (check.hasBlock ? ", with rule details" : "") +
+                 "\n");
     } else {
         host.Out(name + ": " + counts + "\n");
         host.Err(name + ": warning: " + DescribeCheck(check) + "\n");
@@ -337,10 +340,63 @@ int RuleFromOptions(const CArgs& args, CRulesHost& host, CWindowInfo& rule) {
         if (!ParseInt32(delay->View(), rule.m_nDelayMs) || rule.m_nDelayMs < 0)
             return refuse("--delay: expected milliseconds from 0 to 2147483647");
     }
+    if (const CString* process = args.Get("process")) {
+        if (process->IsEmpty())
+            return refuse("--process: a program is never empty");
+        rule.m_strProcess = *process;
+        rule.m_bMatchProcess = TRUE;
+    }
+    const struct {
+        const char* option;
+        TextMode* mode;
+    } modes[] = {{"title-mode", &rule.m_titleMode},
+                 {"class-mode", &rule.m_classMode},
+                 {"process-mode", &rule.m_processMode}};
+    for (const auto& m : modes) {
+        const CString* value = args.Get(m.option);
+        if (value == nullptr)
+            continue;
+        int found = -1;
+        for (int k = 0; k < kTextModeCount; ++k)
+            if (value->View() == StringView(TextModeName(static_cast<TextMode>(k))))
+                found = k;
+        if (found < 0)
+            return refuse(std::string("--") + m.option +
+                          ": expected is, contains, wildcard or regex");
+        *m.mode = static_cast<TextMode>(found);
+    }
+    if (const CString* name = args.Get("name"))
+        rule.m_strName = *name;
+    if (args.Has("disabled"))
+        rule.m_bEnabled = FALSE;
+    if (const CString* on = args.Get("on")) {
+        rule.m_dwTriggers = 0;
+        StringView rest = on->View();
+        for (;;) {
+            const size_t comma = rest.find(u',');
+            const StringView item = rest.substr(0, comma);
+            const DWORD bit = item == StringView(_T("foreground"))    ? kTriggerForeground
+                              : item == StringView(_T("titleChange")) ? kTriggerTitleChange
+                              : item == StringView(_T("shown"))       ? kTriggerShown
+                                                                      : 0;
+            if (bit == 0)
+                return refuse("--on: expected foreground, titleChange or shown, separated by "
+                              "commas");
+            rule.m_dwTriggers |= bit;
+            if (comma == StringView::npos)
+                break;
+            rest = rest.substr(comma + 1);
+        }
+    }
     if (!rule.m_bMatchTitle && !rule.m_bMatchClass && !rule.m_bMatchLocation &&
-        !rule.m_bMatchDimensions && !rule.m_bMatchStyle && !rule.m_bMatchExStyle)
+        !rule.m_bMatchDimensions && !rule.m_bMatchStyle && !rule.m_bMatchExStyle &&
+        !rule.m_bMatchProcess)
         return refuse("a rule needs at least one criterion (--class, --title, --location, "
-                      "--size, --style or --exstyle): without one it would close every window");
+                      "--size, --style, --exstyle or --process): without one it would close "
+                      "every window");
+    const CString problem = RuleProblem(rule);
+    if (!problem.IsEmpty())
+        return refuse(Utf8(problem));
     return kExitOk;
 }
 
@@ -380,6 +436,38 @@ int RunRemove(const CArgs& args, CRulesHost& host) {
     return kExitOk;
 }
 
+// Turns rule N on or off.
+int SwitchRule(const CArgs& args, CRulesHost& host, bool enable) {
+    const char* command = enable ? "enable" : "disable";
+    const CString& path = args.positional[0];
+    int number = 0;
+    if (!ParseInt32(args.positional[1].View(), number) || number < 1)
+        return ValueError(host, command, "N must be a rule's number as Sr shows it: 1 or more");
+    CRuleSet rules;
+    if (int code = LoadRules(host, path, Purpose::Change, false, rules))
+        return code;
+    if (number > rules.GetCount())
+        return ValueError(host, command,
+                          Utf8(path) + " has " + std::to_string(rules.GetCount()) +
+                              (rules.GetCount() == 1 ? " rule" : " rules") + ": there is no rule " +
+                              std::to_string(number));
+    std::unique_ptr<CWindowInfo> rule = rules.GetAt(number - 1).CopyForRule();
+    rule->m_bEnabled = enable ? TRUE : FALSE;
+    rules.Replace(number - 1, *rule);
+    if (int code = SaveRules(host, path, rules))
+        return code;
+    host.Out(Utf8(path) + ": rule " + std::to_string(number) +
+             (enable ? " enabled\n" : " disabled\n"));
+    return kExitOk;
+}
+
+int RunEnable(const CArgs& args, CRulesHost& host) {
+    return SwitchRule(args, host, true);
+}
+int RunDisable(const CArgs& args, CRulesHost& host) {
+    return SwitchRule(args, host, false);
+}
+
 int RunMatch(const CArgs& args, CRulesHost& host) {
     CRuleSet rules;
     if (int code = LoadRuleFileArgument(args, host, "match", rules))
@@ -397,6 +485,9 @@ int RunMatch(const CArgs& args, CRulesHost& host) {
         // The watcher's own scan: the rules listed are the rules it would act on.
         ScanRules(rules, snapshot, [&](int i) {
             matching += (matching.empty() ? "" : ", ") + std::to_string(i + 1);
+            const DWORD triggers = rules.GetAt(i).m_dwTriggers;
+            if (triggers != kTriggerForeground)
+                matching += " (" + TriggersText(triggers) + ")";
         });
         if (matching.empty())
             return;
@@ -432,12 +523,15 @@ const std::vector<CCommand>& Commands() {
          R"(Usage: quellix-rules list [FILE] [--json]
 
 Shows the rules of FILE as the rule list does: Sr, Window Text, Window Class,
-X, Y, Width, Height, Style, Ex Style and Delay. A cell is empty when its rule
-does not use that criterion. On Windows FILE defaults to the user's Data.dat.
+X, Y, Width, Height, Style, Ex Style, Delay, Program and Name, then whether the
+rule is enabled and its triggers. A cell is empty when its rule does not use
+that criterion; a text compared otherwise than exactly starts with its mode
+("wildcard: Update*"). On Windows FILE defaults to the user's Data.dat.
 
   --json   print the rows as a JSON array instead: one object per rule with
-           the members sr, title, class, x, y, width, height, style, exStyle
-           and delay; a criterion that the rule does not use is null
+           the members sr, title, class, x, y, width, height, style, exStyle,
+           delay, program, name, enabled and triggers; a criterion that the
+           rule does not use is null
 )",
          RunList},
         {"check",
@@ -485,23 +579,64 @@ document is refused unless --allow-match-all is given.
           {"size", true},
           {"style", true},
           {"exstyle", true},
-          {"delay", true}},
-         R"(Usage: quellix-rules add FILE [--class C] [--title T] [--location X,Y]
-                         [--size W,H] [--style HEX] [--exstyle HEX] [--delay MS]
+          {"delay", true},
+          {"process", true},
+          {"title-mode", true},
+          {"class-mode", true},
+          {"process-mode", true},
+          {"name", true},
+          {"disabled", false},
+          {"on", true}},
+         R"(Usage: quellix-rules add FILE [--class C] [--title T] [--process P]
+                         [--location X,Y] [--size W,H] [--style HEX]
+                         [--exstyle HEX] [--delay MS] [--title-mode M]
+                         [--class-mode M] [--process-mode M] [--name TEXT]
+                         [--disabled] [--on TRIGGERS]
 
-Appends a rule to FILE, creating it when it is missing. Each option but --delay
-is a criterion that a window must meet; a rule needs at least one.
+Appends a rule to FILE, creating it when it is missing. --class, --title,
+--process, --location, --size, --style and --exstyle are criteria that a
+window must meet; a rule needs at least one.
 
-  --class C        the window class, exactly (1 to 256 characters)
-  --title T        the window text (caption), exactly; it may be empty
+  --class C        the window class (1 to 256 characters)
+  --title T        the window text (caption); it may be empty
+  --process P      the window's program: a file name (updater.exe) or, with a
+                   backslash, a full path; case is ignored
   --location X,Y   the window's left and top edges, in pixels
   --size W,H       the window's width and height, in pixels
   --style HEX      the window style, in hexadecimal (14cf0000 or 0x14cf0000)
   --exstyle HEX    the extended window style, in hexadecimal
   --delay MS       milliseconds from the match to the close, 0 to 2147483647
                    (default 100)
+  --title-mode M, --class-mode M, --process-mode M
+                   how the text is compared: is (equal, the default),
+                   contains, wildcard (* any run, ? one character, the whole
+                   text) or regex (searched anywhere; ^ and $ anchor it); all
+                   but is ignore case
+  --name TEXT      what the rule is for (up to 256 characters)
+  --disabled       add the rule switched off
+  --on TRIGGERS    when the rule is checked: foreground (the default),
+                   titleChange, shown, separated by commas; Quellix acts on
+                   foreground only for now
 )",
          RunAdd},
+        {"enable",
+         2,
+         2,
+         {},
+         R"(Usage: quellix-rules enable FILE N
+
+Switches rule N, numbered from 1 as the Sr column shows it, on.
+)",
+         RunEnable},
+        {"disable",
+         2,
+         2,
+         {},
+         R"(Usage: quellix-rules disable FILE N
+
+Switches rule N off: it keeps its place and number and matches nothing.
+)",
+         RunDisable},
         {"remove",
          2,
          2,
@@ -518,7 +653,9 @@ Removes rule N, numbered from 1 as the Sr column shows it, from FILE.
          R"(Usage: quellix-rules match [FILE] [--all]
 
 Shows each open top-level window that at least one rule of FILE matches: its
-text, class, position, size and styles, and the rules (by Sr) that match it.
+text, class, position, size and styles, and the rules (by Sr) that match it,
+each with its triggers when they are not just foreground. A disabled rule
+matches nothing.
 It only looks: no window is closed or sent anything. Windows only; FILE
 defaults to the user's Data.dat.
 

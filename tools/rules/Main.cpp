@@ -61,7 +61,7 @@ private:
         auto* state = reinterpret_cast<CEnum*>(lp);
         try {
             if (state->hidden || ::IsWindowVisible(hwnd))
-                (*state->each)(state->reader.Read(hwnd));
+                (*state->each)(state->reader.Read(hwnd, true));
             return TRUE;
         } catch (...) {
             // Nothing may leave a system callback; the only failure here is memory.

@@ -1,30 +1,11 @@
 #include "RuleCheck.h"
 
 #include "framework/Archive.h"
+#include "framework/Utf8.h"
+#include "rules/RuleBlock.h"
 #include "rules/RuleSet.h"
 
-#include <cstring>
-
 namespace {
-
-// Bytes already in memory, read where they are.
-class CBytesView : public CFile {
-public:
-    CBytesView(const BYTE* data, size_t size) : m_data(data), m_size(size) {}
-    UINT Read(void* buffer, UINT count) override {
-        const size_t n = count < m_size - m_pos ? count : m_size - m_pos;
-        if (n != 0)
-            std::memcpy(buffer, m_data + m_pos, n);
-        m_pos += n;
-        return static_cast<UINT>(n);
-    }
-    void Write(const void*, UINT) override { throw CArchiveException(CArchiveException::badIndex); }
-
-private:
-    const BYTE* m_data;
-    size_t m_size;
-    size_t m_pos = 0;
-};
 
 std::string Plural(long long n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -36,7 +17,7 @@ CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size, CRuleSet* rules) {
     using Result = CRuleFileCheck::Result;
     using Load = CRuleFileReport::Result;
     CRuleSet scratch;
-    CBytesView file(data, size);
+    CMemFile file(CMemFile::InPlace{}, data, size);
     CArchive ar(&file, CArchive::load);
     const CRuleFileReport report = (rules != nullptr ? *rules : scratch).Load(ar);
 
@@ -47,7 +28,6 @@ CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size, CRuleSet* rules) {
     check.offset = static_cast<size_t>(report.offset);
     switch (report.result) {
     case Load::Complete:
-        check.result = check.offset == size ? Result::Sound : Result::TrailingBytes;
         break;
     case Load::NoCount:
         check.result = Result::NoCount;
@@ -67,6 +47,31 @@ CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size, CRuleSet* rules) {
     case Load::CountTooLarge:
         check.result = Result::CountTooLarge;
         break;
+    case Load::BlockUnusable:
+        break; // the block's own reading says where and what, below
+    }
+    if (report.result == Load::Complete || report.result == Load::BlockUnusable) {
+        // The loader's own reading of the block, so that both always agree.
+        const size_t pos = check.offset;
+        const CRuleBlock::CVerdict block =
+            CRuleBlock::Parse(data + pos, size - pos, pos, check.count);
+        switch (block.status) {
+        case CRuleBlock::CVerdict::Status::None:
+            break;
+        case CRuleBlock::CVerdict::Status::Sound:
+            check.hasBlock = true;
+            check.offset = pos + block.size;
+            break;
+        case CRuleBlock::CVerdict::Status::Damaged:
+        case CRuleBlock::CVerdict::Status::Newer:
+            check.result = block.status == CRuleBlock::CVerdict::Status::Newer
+                               ? Result::BlockNewer
+                               : Result::BlockDamaged;
+            check.offset = static_cast<size_t>(block.offset);
+            check.blockProblem = ToUtf8(block.problem.View());
+            return check;
+        }
+        check.result = check.offset == size ? Result::Sound : Result::TrailingBytes;
     }
     return check;
 }
@@ -81,7 +86,11 @@ std::string DescribeCheck(const CRuleFileCheck& check) {
         return std::string();
     case Result::TrailingBytes:
         return at + Plural(static_cast<long long>(check.size - check.offset), "byte", "bytes") +
-               " after the last rule, which Quellix ignores";
+               (check.hasBlock ? " after the rule block" : " after the last rule") +
+               ", which Quellix ignores";
+    case Result::BlockDamaged:
+    case Result::BlockNewer:
+        return at + "the rule details after the last rule cannot be used: " + check.blockProblem;
     case Result::NoCount:
         return check.size == 0 ? at + "the file is empty: it has no rule count"
                                : at + "the file is cut short: " +

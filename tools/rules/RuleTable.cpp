@@ -99,12 +99,25 @@ void WriteTable(const std::vector<CTableColumn>& columns, size_t rows, const CTa
 }
 
 CString RuleListCaption(int column) {
-    return CString(column < kRecordColumnCount ? kRecordColumns[static_cast<size_t>(column)].caption
-                                               : kDelayColumn.caption);
+    return CString(RuleColumn(column).caption);
 }
 
 CString RuleListCell(const CWindowInfo& rule, int row, int column) {
     return column == 0 ? RowNumberText(row) : RuleCellText(rule, column);
+}
+
+std::string TriggersText(DWORD triggers) {
+    std::string text;
+    for (const auto& [bit, name] : {std::pair<DWORD, const char*>{kTriggerForeground, "foreground"},
+                                    {kTriggerTitleChange, "titleChange"},
+                                    {kTriggerShown, "shown"}}) {
+        if ((triggers & bit) == 0)
+            continue;
+        if (!text.empty())
+            text += ',';
+        text += name;
+    }
+    return text;
 }
 
 void WriteRuleList(const CRuleSet& rules, const CTextSink& sink) {
@@ -112,11 +125,20 @@ void WriteRuleList(const CRuleSet& rules, const CTextSink& sink) {
     for (int c = 0; c < kRuleColumnCount; ++c)
         columns.push_back(
             {ToUtf8(RuleListCaption(c).View()), kRuleListColumns[static_cast<size_t>(c)].numeric});
+    // The tool shows what the program's list shows in grey and keeps for later.
+    columns.push_back({"Enabled", false});
+    columns.push_back({"Triggers", false});
     WriteTable(
         columns, static_cast<size_t>(rules.GetCount()),
         [&](size_t row, size_t column, std::string& text) {
             const int r = static_cast<int>(row);
-            text = TableCellText(RuleListCell(rules.GetAt(r), r, static_cast<int>(column)).View());
+            const CWindowInfo& rule = rules.GetAt(r);
+            if (column == kRuleColumnCount)
+                text = rule.m_bEnabled ? "yes" : "no";
+            else if (column == kRuleColumnCount + 1)
+                text = TriggersText(rule.m_dwTriggers);
+            else
+                text = TableCellText(RuleListCell(rule, r, static_cast<int>(column)).View());
         },
         sink);
 }

@@ -29,13 +29,61 @@ enum Member {
     kMatchStyle,
     kMatchExStyle,
     kDelay,
+    kVersion1Count,
+    // Version 2 adds these; each may be left out (the defaults of a version 1 rule).
+    kName = kVersion1Count,
+    kEnabled,
+    kProcess,
+    kMatchProcess,
+    kTitleMode,
+    kClassMode,
+    kProcessMode,
+    kTriggers,
     kMemberCount
 };
 
 constexpr std::array<const char*, kMemberCount> kNames = {
-    "title",           "class",         "left",       "top",          "right",
-    "bottom",          "style",         "exStyle",    "matchTitle",   "matchClass",
-    "matchDimensions", "matchLocation", "matchStyle", "matchExStyle", "delayMs"};
+    "title",        "class",        "left",       "top",         "right",           "bottom",
+    "style",        "exStyle",      "matchTitle", "matchClass",  "matchDimensions", "matchLocation",
+    "matchStyle",   "matchExStyle", "delayMs",    "name",        "enabled",         "process",
+    "matchProcess", "titleMode",    "classMode",  "processMode", "triggers"};
+
+constexpr std::array<const char*, kTextModeCount> kModeNames = {"is", "contains", "wildcard",
+                                                                "regex"};
+constexpr std::array<std::pair<DWORD, const char*>, 3> kTriggerNames = {{
+    {kTriggerForeground, "foreground"},
+    {kTriggerTitleChange, "titleChange"},
+    {kTriggerShown, "shown"},
+}};
+
+bool ReadMode(const CJsonValue& v, TextMode& out) {
+    if (v.kind != CJsonValue::Kind::String)
+        return false;
+    for (size_t m = 0; m < kModeNames.size(); ++m)
+        if (ToUtf8(v.string.View()) == kModeNames[m]) {
+            out = static_cast<TextMode>(m);
+            return true;
+        }
+    return false;
+}
+
+bool ReadTriggers(const CJsonValue& v, DWORD& out) {
+    if (v.kind != CJsonValue::Kind::Array || v.items.empty())
+        return false;
+    out = 0;
+    for (const CJsonValue& item : v.items) {
+        if (item.kind != CJsonValue::Kind::String)
+            return false;
+        DWORD bit = 0;
+        for (const auto& [value, name] : kTriggerNames)
+            if (ToUtf8(item.string.View()) == name)
+                bit = value;
+        if (bit == 0 || (out & bit) != 0)
+            return false;
+        out |= bit;
+    }
+    return true;
+}
 
 void AppendHex32(std::string& out, DWORD value) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -88,17 +136,19 @@ bool HasLineBreak(const CString& text) {
     return text.View().find_first_of(_T("\r\n")) != StringView::npos;
 }
 
-bool ReadRule(const CJsonValue& object, int number, CWindowInfo& rule, std::string& error) {
+bool ReadRule(const CJsonValue& object, int number, int version, CWindowInfo& rule,
+              std::string& error) {
     if (object.kind != CJsonValue::Kind::Object) {
         error = "rule " + std::to_string(number) + " is not an object";
         return false;
     }
     std::array<const CJsonValue*, kMemberCount> found{};
     for (size_t i = 0; i < object.items.size(); ++i) {
+        const size_t known = version == 1 ? kVersion1Count : kMemberCount;
         size_t m = 0;
-        while (m < kMemberCount && object.names[i] != kNames[m])
+        while (m < known && object.names[i] != kNames[m])
             ++m;
-        if (m == kMemberCount) {
+        if (m == known) {
             error =
                 "rule " + std::to_string(number) + ": unknown member \"" + object.names[i] + "\"";
             return false;
@@ -109,7 +159,7 @@ bool ReadRule(const CJsonValue& object, int number, CWindowInfo& rule, std::stri
         }
         found[m] = &object.items[i];
     }
-    for (size_t m = 0; m < kMemberCount; ++m) {
+    for (size_t m = 0; m < kVersion1Count; ++m) {
         if (found[m] == nullptr) {
             error = Field(number, static_cast<Member>(m), "is missing");
             return false;
@@ -154,13 +204,46 @@ bool ReadRule(const CJsonValue& object, int number, CWindowInfo& rule, std::stri
             return false;
         }
     }
+    if (found[kName] != nullptr &&
+        (!ReadText(*found[kName], rule.m_strName) || rule.m_strName.GetLength() > kMaxRuleName)) {
+        error = Field(number, kName, "must be a string of at most 256 characters");
+        return false;
+    }
+    if (found[kProcess] != nullptr && !ReadText(*found[kProcess], rule.m_strProcess)) {
+        error = Field(number, kProcess, "must be a string");
+        return false;
+    }
+    for (Member m : {kEnabled, kMatchProcess}) {
+        if (found[m] != nullptr && found[m]->kind != CJsonValue::Kind::Boolean) {
+            error = Field(number, m, "must be true or false");
+            return false;
+        }
+    }
+    if (found[kEnabled] != nullptr)
+        rule.m_bEnabled = found[kEnabled]->boolean ? TRUE : FALSE;
+    if (found[kMatchProcess] != nullptr)
+        rule.m_bMatchProcess = found[kMatchProcess]->boolean ? TRUE : FALSE;
+    TextMode* modes[] = {&rule.m_titleMode, &rule.m_classMode, &rule.m_processMode};
+    for (size_t i = 0; i < std::size(modes); ++i) {
+        const auto m = static_cast<Member>(kTitleMode + i);
+        if (found[m] != nullptr && !ReadMode(*found[m], *modes[i])) {
+            error = Field(number, m, "must be \"is\", \"contains\", \"wildcard\" or \"regex\"");
+            return false;
+        }
+    }
+    if (found[kTriggers] != nullptr && !ReadTriggers(*found[kTriggers], rule.m_dwTriggers)) {
+        error = Field(number, kTriggers,
+                      "must be a non-empty array of distinct \"foreground\", \"titleChange\" "
+                      "and \"shown\"");
+        return false;
+    }
     return true;
 }
 
 } // namespace
 
 void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink) {
-    std::string out = "{\n  \"version\": 1,\n  \"rules\": [";
+    std::string out = "{\n  \"version\": 2,\n  \"rules\": [";
     for (int i = 0; i < rules.GetCount(); ++i) {
         const CWindowInfo& r = rules.GetAt(i);
         out += i == 0 ? "\n    {" : ",\n    {";
@@ -191,7 +274,31 @@ void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink) {
         }
         name(kDelay);
         out += std::to_string(r.m_nDelayMs);
-        out += "\n    }";
+        name(kName);
+        AppendJsonString(out, r.m_strName.View());
+        name(kEnabled);
+        out += r.m_bEnabled ? "true" : "false";
+        name(kProcess);
+        AppendJsonString(out, r.m_strProcess.View());
+        name(kMatchProcess);
+        out += r.m_bMatchProcess ? "true" : "false";
+        const TextMode modes[] = {r.m_titleMode, r.m_classMode, r.m_processMode};
+        for (int k = 0; k < 3; ++k) {
+            name(static_cast<Member>(kTitleMode + k));
+            out += '"';
+            out += kModeNames[static_cast<size_t>(modes[k])];
+            out += '"';
+        }
+        name(kTriggers);
+        out += '[';
+        for (const auto& [value, text] : kTriggerNames) {
+            if ((r.m_dwTriggers & value) == 0)
+                continue;
+            out += out.back() == '[' ? "\"" : ", \"";
+            out += text;
+            out += '"';
+        }
+        out += "]\n    }";
         PassOn(out, sink);
     }
     out += rules.IsEmpty() ? "]\n}\n" : "\n  ]\n}\n";
@@ -226,8 +333,9 @@ bool RulesFromJson(std::string_view text, CRuleSet& rules, std::string& error) {
         error = "the document must be an object with \"version\" and \"rules\"";
         return false;
     }
-    if (version->kind != CJsonValue::Kind::Number || version->number != 1) {
-        error = "\"version\" must be 1";
+    if (version->kind != CJsonValue::Kind::Number ||
+        (version->number != 1 && version->number != 2)) {
+        error = "\"version\" must be 1 or 2";
         return false;
     }
     if (list->kind != CJsonValue::Kind::Array) {
@@ -238,7 +346,8 @@ bool RulesFromJson(std::string_view text, CRuleSet& rules, std::string& error) {
     read.reserve(list->items.size());
     for (size_t i = 0; i < list->items.size(); ++i) {
         read.push_back(std::make_unique<CWindowInfo>());
-        if (!ReadRule(list->items[i], static_cast<int>(i + 1), *read.back(), error))
+        if (!ReadRule(list->items[i], static_cast<int>(i + 1), static_cast<int>(version->number),
+                      *read.back(), error))
             return false;
     }
     for (auto& rule : read)
@@ -264,7 +373,19 @@ void WriteRuleListJson(const CRuleSet& rules, const CTextSink& sink) {
             else
                 AppendJsonString(out, cell.View());
         }
-        out += "}";
+        const CWindowInfo& rule = rules.GetAt(row);
+        out += rule.m_bEnabled ? ", \"enabled\": true" : ", \"enabled\": false";
+        out += ", \"triggers\": [";
+        bool first = true;
+        for (const auto& [bit, text] : kTriggerNames) {
+            if ((rule.m_dwTriggers & bit) == 0)
+                continue;
+            out += first ? "\"" : ", \"";
+            out += text;
+            out += '"';
+            first = false;
+        }
+        out += "]}";
         PassOn(out, sink);
     }
     out += rules.IsEmpty() ? "]\n" : "\n]\n";

@@ -4,7 +4,7 @@
 
 #include "ui/Settings.h"
 #include "framework/win/App.h"
-#include "rules/RecordColumns.h"
+#include "rules/RuleCells.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ void CQuellixDlg::SetupListColumns(CListCtrl& list, int listNumber, int columnCo
     const int dpi = WindowDpi(list);
     for (int i = 0; i < columnCount; ++i) {
         const CListColumn& column =
-            i < kRecordColumnCount ? kRecordColumns[static_cast<size_t>(i)] : kDelayColumn;
+            listNumber == Settings::kRuleListNumber || i < kRecordColumnCount ? RuleColumn(i)
+                                                                              : kProgramColumn;
         m_strColumnKey = ColumnWidthValueName(i, listNumber);
         const int defaultWidth = ::MulDiv(column.defaultWidth, dpi, 96);
         const int width = StoredColumnWidth(

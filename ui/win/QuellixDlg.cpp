@@ -59,6 +59,10 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Command<&CQuellixDlg::OnHideToTray>(IDC_HIDE_BUTTON),
         M::Command<&CQuellixDlg::OnRememberLayoutClicked>(IDC_REMEMBER_LAYOUT),
         M::Notify<&CQuellixDlg::OnGetRuleCell>(LVN_GETDISPINFOW, IDC_LIST_RULES),
+        M::Notify<&CQuellixDlg::OnRuleListCustomDraw>(NM_CUSTOMDRAW, IDC_LIST_RULES),
+        M::Command<&CQuellixDlg::OnBnClickedEdit>(ID_RULE_EDIT),
+        M::Command<&CQuellixDlg::OnToggleRule>(ID_RULE_TOGGLE),
+        M::Command<&CQuellixDlg::OnBnClickedDeleteRecord>(ID_RULE_DELETE),
         M::Raw<&CQuellixDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
         M::Raw<&CQuellixDlg::OnEndSession>(WM_ENDSESSION),
     };

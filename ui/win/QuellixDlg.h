@@ -12,6 +12,7 @@
 
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class CWindowInfo;
@@ -90,6 +91,7 @@ protected:
 
     // Columns of both lists (ui/win/ListColumns.cpp): the record's nine, then the delay.
     void SetupListColumns(CListCtrl& list, int listNumber, int columnCount);
+    StringView ProgramOfListedWindow(int row);
     void SaveColumnWidths(CListCtrl& list, int listNumber);
 
     // Help links (ui/win/HelpLinks.cpp)
@@ -132,6 +134,11 @@ protected:
     void OnNMDblclkRuleList(NMHDR* nmhdr, LRESULT* result);
     void OnNMDblclkWindowList(NMHDR* nmhdr, LRESULT* result);
     void OnGetRuleCell(NMHDR* nmhdr, LRESULT* result);
+    // A disabled rule's row is drawn grey.
+    void OnRuleListCustomDraw(NMHDR* nmhdr, LRESULT* result);
+    // The rule list's own menu: Edit, Enable/Disable, Delete.
+    void OnRuleListMenu(POINT point);
+    void OnToggleRule();
     void ShowRuleCount();
 
     // Foreground watcher (ui/win/QuellixDlg.cpp): the status line shows its reports.
@@ -146,8 +153,10 @@ protected:
     std::map<HICON, int> m_iconImages; // the image of each icon in m_imageList
     // The window list's rows: the list view itself holds none (owner data).
     std::vector<std::unique_ptr<CWindowInfo>> m_windowRecords;
-    std::vector<int> m_windowImages; // each row's image, once it was drawn
-    CSnapshotReader m_windowTexts;   // reads each listed window's caption and class
+    std::vector<int> m_windowImages;                        // each row's image, once it was drawn
+    std::vector<bool> m_windowProgramRead;                  // each row's program, once drawn
+    std::unordered_map<DWORD, CString> m_programsByProcess; // this refresh's images by process
+    CSnapshotReader m_windowTexts; // reads each listed window's caption and class
     // Each row's process, read when the row was listed.
     std::vector<DWORD> m_windowProcessIds;
     HICON m_hIcon = nullptr;

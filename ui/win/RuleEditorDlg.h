@@ -3,10 +3,9 @@
 #pragma once
 
 #include "framework/win/Dialog.h"
+#include "rules/WindowInfo.h"
 
 #include <memory>
-
-class CWindowInfo;
 
 class CDlgAutoCloseWindow : public CDialog {
 public:
@@ -34,14 +33,25 @@ public:
     int m_nDelay = 0;
     BOOL m_bCheckLocation = FALSE;
     CString m_strLocation;
+    BOOL m_bCheckProcess = FALSE;
+    CString m_strProcessText;
+    BOOL m_bEnabled = TRUE;
+    CString m_strName;
 
 protected:
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnBnClickedOk();
+    void OnTitleModeChanged();
+    void OnClassModeChanged();
 
 private:
+    // The mode chosen in a drop-down.
+    TextMode ModeOf(int comboId) const;
+    // With "is" the text is the window's and read-only; otherwise it is the user's.
+    void ApplyMode(int comboId, int editId, const CString& windowText);
+
     // Owns the add mode's new rule until the caller takes it.
     std::unique_ptr<CWindowInfo> m_pNewRule;
 };

@@ -55,6 +55,59 @@ void CQuellixDlg::OnGetRuleCell(NMHDR* nmhdr, LRESULT* result) {
                                   .View());
 }
 
+void CQuellixDlg::OnRuleListCustomDraw(NMHDR* nmhdr, LRESULT* result) {
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(nmhdr);
+    *result = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        *result = CDRF_NOTIFYITEMDRAW;
+    } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        const CWindowInfo* rule = GetRule(static_cast<int>(draw->nmcd.dwItemSpec));
+        if (rule != nullptr && !rule->m_bEnabled) {
+            draw->clrText = ::GetSysColor(COLOR_GRAYTEXT);
+            *result = CDRF_NEWFONT;
+        }
+    }
+}
+
+void CQuellixDlg::OnRuleListMenu(POINT point) {
+    const CWindowInfo* rule = GetRule(SelectedRow(m_listRules));
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_RULE_POPUP))
+        return;
+    HMENU popup = menu.GetSubMenu(0);
+    const UINT ifRule = rule != nullptr ? MF_ENABLED : MF_GRAYED;
+    for (UINT id : {ID_RULE_EDIT, ID_RULE_TOGGLE, ID_RULE_DELETE})
+        ::EnableMenuItem(popup, id, MF_BYCOMMAND | ifRule);
+    ::ModifyMenuW(popup, ID_RULE_TOGGLE, MF_BYCOMMAND | MF_STRING | ifRule, ID_RULE_TOGGLE,
+                  rule != nullptr && !rule->m_bEnabled ? L"&Enable" : L"&Disable");
+    ::SetMenuDefaultItem(popup, ID_RULE_EDIT, FALSE);
+    if (point.x == -1 && point.y == -1) { // from the keyboard: at the selected row
+        RECT rc{};
+        const int row = SelectedRow(m_listRules);
+        if (row < 0 || !ListView_GetItemRect(m_listRules.m_hWnd, row, &rc, LVIR_LABEL))
+            ::GetWindowRect(m_listRules.m_hWnd, &rc);
+        else
+            ::MapWindowPoints(m_listRules.m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+        point = POINT{rc.left, rc.bottom};
+    }
+    ::SetForegroundWindow(m_hWnd);
+    ::TrackPopupMenu(popup, 0, point.x, point.y, 0, m_hWnd, nullptr);
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+}
+
+void CQuellixDlg::OnToggleRule() {
+    const int row = SelectedRow(m_listRules);
+    const CWindowInfo* rule = GetRule(row);
+    if (rule == nullptr)
+        return;
+    std::unique_ptr<CWindowInfo> values = rule->CopyForRule();
+    values->m_bEnabled = !rule->m_bEnabled;
+    if (!values->m_bEnabled)
+        m_watcher.CancelPendingClose(*GetRule(row));
+    ReplaceRuleRow(row, *values);
+    SaveRules(true);
+}
+
 void CQuellixDlg::OnAutoCloseSelectedWindow() {
     const int row = SelectedRow(m_listWindows);
     CWindowInfo* source = GetListedWindow(row);

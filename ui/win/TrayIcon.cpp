@@ -131,9 +131,14 @@ void CQuellixDlg::OnOK() {
     ShowWindow(SW_MINIMIZE);
 }
 
-void CQuellixDlg::OnContextMenu(HWND, POINT point) {
+void CQuellixDlg::OnContextMenu(HWND hwnd, POINT point) {
+    const bool ruleList = hwnd == m_listRules.m_hWnd;
     if (point.x == -1 && point.y == -1)
-        point = KeyboardMenuPoint(m_listWindows.m_hWnd);
+        point = KeyboardMenuPoint(ruleList ? m_listRules.m_hWnd : m_listWindows.m_hWnd);
+    if (ruleList) {
+        OnRuleListMenu(point);
+        return;
+    }
     TrackMenu(m_menuPopup, point, m_hWnd);
 }
 

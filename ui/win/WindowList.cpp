@@ -37,7 +37,7 @@ HICON FindWindowIcon(HWND hwnd) {
 } // namespace
 
 void CQuellixDlg::SetupWindowListColumns() {
-    SetupListColumns(m_listWindows, Settings::kWindowListNumber, kWindowListColumnCount);
+    SetupListColumns(m_listWindows, Settings::kWindowListNumber, kWindowListColumnCount + 1);
 }
 
 void CQuellixDlg::ReleaseWindowIcons() {
@@ -73,9 +73,13 @@ void CQuellixDlg::OnGetWindowListDispInfo(NMHDR* nmhdr, LRESULT* result) {
     const CWindowInfo* record = GetListedWindow(item.iItem);
     if (record == nullptr)
         return;
-    SetDispInfoText(item, (item.iSubItem == 0 ? RowNumberText(item.iItem)
-                                              : RecordCellText(*record, item.iSubItem))
-                              .View());
+    if (item.iSubItem == kWindowListColumnCount) {
+        SetDispInfoText(item, ProgramOfListedWindow(item.iItem));
+    } else {
+        SetDispInfoText(item, (item.iSubItem == 0 ? RowNumberText(item.iItem)
+                                                  : RecordCellText(*record, item.iSubItem))
+                                  .View());
+    }
     if ((item.mask & LVIF_IMAGE) != 0 && item.iSubItem == 0) {
         int& image = m_windowImages[static_cast<size_t>(item.iItem)];
         // A row without an icon says so: image 0 would show another window's icon.
@@ -84,6 +88,24 @@ void CQuellixDlg::OnGetWindowListDispInfo(NMHDR* nmhdr, LRESULT* result) {
                                                            : I_IMAGENONE;
         item.iImage = image;
     }
+}
+
+// The image's file name, looked up when the row is first drawn, once per process per refresh;
+// the record keeps the full path for the rule editor.
+StringView CQuellixDlg::ProgramOfListedWindow(int row) {
+    CWindowInfo& record = *m_windowRecords[static_cast<size_t>(row)];
+    if (!m_windowProgramRead[static_cast<size_t>(row)]) {
+        m_windowProgramRead[static_cast<size_t>(row)] = true;
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(record.m_hWnd, &pid);
+        auto known = m_programsByProcess.find(pid);
+        if (known == m_programsByProcess.end())
+            known =
+                m_programsByProcess.emplace(pid, CString(m_windowTexts.ReadProcess(record.m_hWnd)))
+                    .first;
+        record.m_strProcess = known->second;
+    }
+    return ProcessTextFor(StringView(), false, record.m_strProcess.View());
 }
 
 CWindowInfo* CQuellixDlg::GetListedWindow(int row) {
@@ -108,6 +130,8 @@ void CQuellixDlg::RefreshWindowList() {
     }
     ::EnumWindows(EnumWindowsCallback, reinterpret_cast<LPARAM>(this));
     m_windowImages.assign(m_windowRecords.size(), kImageNotAsked);
+    m_windowProgramRead.assign(m_windowRecords.size(), false);
+    m_programsByProcess.clear();
     m_listWindows.SetItemCountEx(static_cast<int>(m_windowRecords.size()), 0);
 }
 

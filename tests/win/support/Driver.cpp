@@ -453,6 +453,13 @@ TargetWindows::~TargetWindows() {
     Stop();
 }
 
+void TargetWindows::SetProgram(const std::wstring& exe) {
+    if (exe != L"TargetWindows.exe")
+        ::CopyFileW(BinaryPath(L"TargetWindows.exe").c_str(), BinaryPath(exe.c_str()).c_str(),
+                    FALSE);
+    m_exe = exe;
+}
+
 bool TargetWindows::Start(const std::vector<TargetSpec>& specs, bool destroyOnClose,
                           int foreground) {
     static int counter = 0;
@@ -461,7 +468,7 @@ bool TargetWindows::Start(const std::vector<TargetSpec>& specs, bool destroyOnCl
     m_log = std::wstring(temp) + L"qx-targets-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
             std::to_wstring(++counter) + L".log";
     ::DeleteFileW(m_log.c_str());
-    std::wstring cmd = L"\"" + BinaryPath(L"TargetWindows.exe") + L"\" --log \"" + m_log + L"\"";
+    std::wstring cmd = L"\"" + BinaryPath(m_exe.c_str()) + L"\" --log \"" + m_log + L"\"";
     if (destroyOnClose)
         cmd += L" --destroy-on-close";
     if (foreground >= 0)

@@ -154,9 +154,13 @@ public:
     bool WaitCloses(size_t count, int timeoutMs, int index = -1) const;
     void Stop();
     DWORD Pid() const { return m_process.Id(); }
+    // The program that shows the windows: TargetWindows.exe, or a copy of it under this name
+    // beside it (another program with the same windows).
+    void SetProgram(const std::wstring& exe);
 
 private:
     Process m_process;
+    std::wstring m_exe = L"TargetWindows.exe";
     std::wstring m_log;
     std::vector<HWND> m_windows;
 };

@@ -1,0 +1,119 @@
+// The ways a rule compares a text: contained, wildcard, regular expression, the program.
+#include "engine/Match.h"
+#include "rules/Regex.h"
+#include "rules/TextMatch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// U+1F600 as its surrogate pair.
+#define SMILE u"\xD83D\xDE00"
+
+struct CModeCase {
+    TextMode mode;
+    const char16_t* pattern;
+    const char16_t* text;
+    bool match;
+};
+
+TEST(TextMatch, ModesAgainstTexts) {
+    const CModeCase cases[] = {
+        {TextMode::Contains, u"update", u"Update available (3)", true},
+        {TextMode::Contains, u"ÄRGER", u"kein ärger hier", true},
+        {TextMode::Contains, u"ПРИВЕТ", u"привет мир", true},
+        {TextMode::Contains, u"", u"", true},
+        {TextMode::Contains, u"abc", u"ab", false},
+        {TextMode::Contains, u"abd", u"ababc", false},
+        {TextMode::Wildcard, u"update available*", u"Update Available (12)", true},
+        {TextMode::Wildcard, u"update", u"Update available", false}, // the whole text
+        {TextMode::Wildcard, u"*", u"", true},
+        {TextMode::Wildcard, u"?", u"", false},
+        {TextMode::Wildcard, u"a*b*c", u"aXbYbZc", true},
+        {TextMode::Wildcard, u"a*b*c", u"aXbYbZcd", false},
+        {TextMode::Wildcard, u"*.exe", u"NOTEPAD.EXE", true},
+        {TextMode::Wildcard, u"x?y", u"x" SMILE u"y", true}, // a pair is one character
+        {TextMode::Wildcard, u"x??y", u"x" SMILE u"y", false},
+        {TextMode::Wildcard, u"*" SMILE, u"smile " SMILE, true},
+        {TextMode::Regex, u"^update available \\(\\d+\\)$", u"Update available (12)", true},
+        {TextMode::Regex, u"avail", u"Update available", true}, // searched anywhere
+        {TextMode::Regex, u"^avail", u"Update available", false},
+        {TextMode::Regex, u"x.y", u"x" SMILE u"y", true}, // UTF mode: a pair is one character
+        {TextMode::Regex, u"ä", u"Ä", true},
+        {TextMode::Regex, u"a", u"\xD800 lone a", true}, // invalid UTF-16 is still searched
+    };
+    for (const CModeCase& c : cases) {
+        const StringView pattern(reinterpret_cast<const WCHAR16*>(c.pattern));
+        const StringView text(reinterpret_cast<const WCHAR16*>(c.text));
+        const auto regex = c.mode == TextMode::Regex ? CRegex::Compile(pattern) : nullptr;
+        EXPECT_EQ(TextMatches(pattern, c.mode, regex.get(), text, false), c.match)
+            << int(c.mode) << " " << std::u16string(c.pattern).size() << " on case "
+            << (&c - cases);
+    }
+}
+
+TEST(TextMatch, LongTextsStayLinear) {
+    std::u16string text(70000, u'a');
+    const StringView view(reinterpret_cast<const WCHAR16*>(text.data()), text.size());
+    EXPECT_FALSE(WildcardMatch(view, StringView(_T("*a*a*a*a*a*b"))));
+    EXPECT_TRUE(WildcardMatch(view, StringView(_T("a*a*a"))));
+    EXPECT_FALSE(ContainsNoCase(view, StringView(_T("aaaab"))));
+}
+
+TEST(Regex, PathologicalPatternHitsItsLimitAndMatchesNothing) {
+    std::u16string text(70000, u'a');
+    const StringView view(reinterpret_cast<const WCHAR16*>(text.data()), text.size());
+    for (const WCHAR16* pattern : {_T("(a+)+b"), _T("(a|aa)*c"), _T("^(a*)*$x")}) {
+        const auto regex = CRegex::Compile(StringView(pattern));
+        ASSERT_TRUE(regex);
+        EXPECT_FALSE(regex->Search(view));
+    }
+    const auto nested = CRegex::Compile(StringView(_T("^(?:(a)|b)*$")));
+    EXPECT_FALSE(nested->Search(view)); // depth: one frame per repeat
+    EXPECT_LT(nested->LastResult(), -1);
+}
+
+TEST(Regex, RefusedPatternSaysWhyAndWhere) {
+    CString error;
+    EXPECT_FALSE(CRegex::Compile(StringView(_T("abc(def")), &error));
+    EXPECT_NE(error.View().find(_T("missing closing parenthesis")), StringView::npos);
+    EXPECT_NE(error.View().find(_T("offset 7")), StringView::npos);
+}
+
+TEST(ProgramCriterion, FileNameOrFullPathIgnoringCase) {
+    struct CCase {
+        const WCHAR16* value;
+        TextMode mode;
+        const WCHAR16* image; // empty: not known
+        bool match;
+    } const cases[] = {
+        {_T("notepad.exe"), TextMode::Is, _T("C:\\Windows\\NOTEPAD.EXE"), true},
+        {_T("notepad.exe"), TextMode::Is, _T("C:\\Tools\\notepad.exe.bak"), false},
+        {_T("c:\\windows\\notepad.exe"), TextMode::Is, _T("C:\\Windows\\notepad.exe"), true},
+        {_T("c:\\other\\notepad.exe"), TextMode::Is, _T("C:\\Windows\\notepad.exe"), false},
+        {_T("windows"), TextMode::Contains, _T("C:\\Windows\\notepad.exe"), false},
+        {_T("c:\\windows\\*"), TextMode::Wildcard, _T("C:\\Windows\\notepad.exe"), true},
+        {_T("^note.*\\.exe$"), TextMode::Regex, _T("C:\\Windows\\notepad.exe"), true},
+        {_T("^c:\\\\windows\\\\"), TextMode::Regex, _T("C:\\Windows\\notepad.exe"), true},
+        {_T("*"), TextMode::Wildcard, _T(""), false}, // an unknown image matches no program
+    };
+    for (const auto& c : cases) {
+        CRuleSet rules;
+        auto rule = std::make_unique<CWindowInfo>();
+        rule->m_bMatchClass = rule->m_bMatchDimensions = FALSE;
+        rule->m_bMatchStyle = rule->m_bMatchExStyle = FALSE;
+        rule->m_bMatchProcess = TRUE;
+        rule->m_strProcess = c.value;
+        rule->m_processMode = c.mode;
+        rules.Add(std::move(rule));
+        CWindowSnapshot window;
+        window.strProcess = StringView(c.image);
+        int matches = 0;
+        ScanRules(rules, window, [&](int) { ++matches; });
+        EXPECT_EQ(matches, c.match ? 1 : 0) << "case " << (&c - cases);
+    }
+}
+
+} // namespace
