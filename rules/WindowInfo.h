@@ -6,6 +6,9 @@
 
 #include <memory>
 
+// The moments at which a rule is checked; a rule holds any non-empty set of them.
+inline constexpr DWORD kTriggerForeground = 1, kTriggerTitleChange = 2, kTriggerShown = 4;
+
 class CWindowInfo : public CObject {
 public:
     CWindowInfo() = default;
@@ -45,6 +48,8 @@ public:
     BOOL m_bMatchStyle = TRUE;
     BOOL m_bMatchExStyle = TRUE;
     int m_nDelayMs = 100;
+    BOOL m_bEnabled = TRUE;
+    DWORD m_dwTriggers = kTriggerForeground;
     // The id of this rule's pending-close timer on the main dialog, given at its first delayed
     // match and kept for the record's life; 0 while it has none. Never stored in the file.
     UINT_PTR m_nTimerId = 0;
