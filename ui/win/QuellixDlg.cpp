@@ -63,7 +63,7 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Raw<&CQuellixDlg::OnEndSession>(WM_ENDSESSION),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
-           CDialog::OnWndMsg(msg, wp, lp, result);
+           OnMomentsMsg(msg, wp, lp, result) || CDialog::OnWndMsg(msg, wp, lp, result);
 }
 
 void CQuellixDlg::DoDataExchange(CDataExchange* pDX) {
@@ -119,6 +119,7 @@ BOOL CQuellixDlg::OnInitDialog() {
     RestorePlacement();
     SerializeRuleFile();
     m_watcher.Install(m_hWnd);
+    InitMoments();
     AddTrayIcon();
     return TRUE;
 }
@@ -159,6 +160,7 @@ void CQuellixDlg::SaveState(bool report) {
 
 void CQuellixDlg::OnDestroy() {
     m_watcher.Remove();
+    EndMoments();
     SaveState(true);
     ClearRecordList();
     ReleaseWindowIcons();

@@ -4,6 +4,9 @@
 #include "framework/win/MessageMap.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
+#include "engine/win/OpenWindows.h"
+#include "rules/RuleSet.h"
+#include "ui/MatchText.h"
 
 CDlgAutoCloseWindow::CDlgAutoCloseWindow(CWnd* parent) : CDialog(IDD_AUTOCLOSE_WINDOW, parent) {}
 
@@ -13,7 +16,17 @@ bool CDlgAutoCloseWindow::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
     using M = CMessageMap<CDlgAutoCloseWindow>;
     static const M::Entry messageMap[] = {
         M::Command<&CDlgAutoCloseWindow::OnBnClickedOk>(IDOK),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_TITLE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_CLASS),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_LOCATION),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_DIMENSIONS),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_STYLE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_EXSTYLE),
     };
+    // A criterion's text changed: the live line follows (after the dialog exists).
+    if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE && m_pSource != nullptr &&
+        (LOWORD(wp) == IDC_EDIT_TITLE || LOWORD(wp) == IDC_EDIT_CLASS))
+        UpdateMatchLine();
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
            CDialog::OnWndMsg(msg, wp, lp, result);
 }
@@ -32,6 +45,9 @@ void CDlgAutoCloseWindow::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_EDIT_DELAY, m_nDelay);
     DDX_Check(pDX, IDC_CHECK_LOCATION, m_bCheckLocation);
     DDX_Text(pDX, IDC_EDIT_LOCATION, m_strLocation);
+    DDX_Check(pDX, IDC_TRIGGER_FOREGROUND, m_bTriggerForeground);
+    DDX_Check(pDX, IDC_TRIGGER_TITLE, m_bTriggerTitle);
+    DDX_Check(pDX, IDC_TRIGGER_SHOWN, m_bTriggerShown);
 }
 
 BOOL CDlgAutoCloseWindow::OnInitDialog() {
@@ -50,8 +66,13 @@ BOOL CDlgAutoCloseWindow::OnInitDialog() {
     m_bCheckStyle = source.m_bMatchStyle;
     m_bCheckExStyle = source.m_bMatchExStyle;
     m_nDelay = source.m_nDelayMs;
+    m_bTriggerForeground = (source.m_dwTriggers & kTriggerForeground) != 0;
+    m_bTriggerTitle = (source.m_dwTriggers & kTriggerTitleChange) != 0;
+    m_bTriggerShown = (source.m_dwTriggers & kTriggerShown) != 0;
 
     CDialog::OnInitDialog();
+    m_bMatchLineLive = true;
+    UpdateMatchLine();
 
     m_strCaption.Format(m_bEdit ? L"Edit Auto Close Window Info - %s"
                                 : L"Add Auto Close Window Info - %s",
@@ -78,6 +99,12 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
         return;
     }
 
+    if (m_bTriggerForeground + m_bTriggerTitle + m_bTriggerShown == 0) {
+        MessageBox(L"Select 1 or More Moments at which to Check the Window and then try Again.",
+                   nullptr, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+
     // Both modes give a new record: the owner of the rules decides what becomes of it.
     m_pNewRule = m_pSource->CopyForRule();
     m_pResult = m_pNewRule.get();
@@ -88,6 +115,41 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
     m_pResult->m_bMatchStyle = m_bCheckStyle;
     m_pResult->m_bMatchExStyle = m_bCheckExStyle;
     m_pResult->m_nDelayMs = m_nDelay;
+    m_pResult->m_dwTriggers = (m_bTriggerForeground ? kTriggerForeground : 0) |
+                              (m_bTriggerTitle ? kTriggerTitleChange : 0) |
+                              (m_bTriggerShown ? kTriggerShown : 0);
 
     CDialog::OnOK();
+}
+
+void CDlgAutoCloseWindow::UpdateMatchLine() {
+    if (!m_bMatchLineLive || m_hWnd == nullptr || m_pSource == nullptr)
+        return;
+    // The rule as the boxes and texts stand now, matched as the watcher would match it.
+    std::unique_ptr<CWindowInfo> rule = m_pSource->CopyForRule();
+    const auto checked = [&](int id) { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; };
+    rule->m_bMatchTitle = checked(IDC_CHECK_TITLE);
+    rule->m_bMatchClass = checked(IDC_CHECK_CLASS);
+    rule->m_bMatchLocation = checked(IDC_CHECK_LOCATION);
+    rule->m_bMatchDimensions = checked(IDC_CHECK_DIMENSIONS);
+    rule->m_bMatchStyle = checked(IDC_CHECK_STYLE);
+    rule->m_bMatchExStyle = checked(IDC_CHECK_EXSTYLE);
+    const auto text = [&](int id) {
+        CWnd control;
+        control.m_hWnd = ::GetDlgItem(m_hWnd, id);
+        return control.GetWindowText();
+    };
+    rule->m_strTitle = text(IDC_EDIT_TITLE);
+    rule->m_strClass = text(IDC_EDIT_CLASS);
+    CRuleSet one;
+    one.Add(std::move(rule));
+    std::vector<CString> captions;
+    int own = 0;
+    for (const COpenMatch& match : FindOpenMatches(one, false)) {
+        if (match.bOwn)
+            ++own;
+        else
+            captions.push_back(match.strCaption);
+    }
+    ::SetDlgItemTextW(m_hWnd, IDC_MATCH_LINE, MatchLineText(captions, own));
 }

@@ -34,6 +34,13 @@ public:
     int m_nDelay = 0;
     BOOL m_bCheckLocation = FALSE;
     CString m_strLocation;
+    // When the rule is checked (kTrigger* of rules/WindowInfo.h).
+    BOOL m_bTriggerForeground = TRUE;
+    BOOL m_bTriggerTitle = FALSE;
+    BOOL m_bTriggerShown = FALSE;
+
+    // The live line: how many open windows the rule as it stands matches now.
+    void UpdateMatchLine();
 
 protected:
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -44,4 +51,6 @@ protected:
 private:
     // Owns the add mode's new rule until the caller takes it.
     std::unique_ptr<CWindowInfo> m_pNewRule;
+    // The live line is computed only once the dialog shows its values.
+    bool m_bMatchLineLive = false;
 };

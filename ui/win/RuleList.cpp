@@ -18,6 +18,7 @@ int SelectedRow(const CListCtrl& list) {
 
 void CQuellixDlg::SetupRuleListColumns() {
     SetupListColumns(m_listRules, Settings::kRuleListNumber, kRuleColumnCount);
+    SetupClosedColumn();
 }
 
 void CQuellixDlg::ShowRuleCount() {
@@ -27,6 +28,7 @@ void CQuellixDlg::ShowRuleCount() {
 void CQuellixDlg::AppendRuleRow(std::unique_ptr<CWindowInfo> record) {
     m_rules.Add(std::move(record));
     ShowRuleCount();
+    m_watcher.UpdateHooks();
 }
 
 void CQuellixDlg::UpdateRuleRow(int row) {
@@ -36,6 +38,7 @@ void CQuellixDlg::UpdateRuleRow(int row) {
 void CQuellixDlg::ReplaceRuleRow(int row, const CWindowInfo& values) {
     m_rules.Replace(row, values);
     UpdateRuleRow(row);
+    m_watcher.UpdateHooks();
 }
 
 void CQuellixDlg::RenumberRuleRows() {
@@ -50,9 +53,11 @@ void CQuellixDlg::OnGetRuleCell(NMHDR* nmhdr, LRESULT* result) {
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(nmhdr)->item;
     *result = 0;
     if (const CWindowInfo* rule = GetRule(item.iItem))
-        SetDispInfoText(item, (item.iSubItem == 0 ? RowNumberText(item.iItem)
-                                                  : RuleCellText(*rule, item.iSubItem))
-                                  .View());
+        SetDispInfoText(item,
+                        (item.iSubItem == 0                  ? RowNumberText(item.iItem)
+                         : item.iSubItem == kRuleColumnCount ? ClosedCellText(item.iItem)
+                                                             : RuleCellText(*rule, item.iSubItem))
+                            .View());
 }
 
 void CQuellixDlg::OnAutoCloseSelectedWindow() {
@@ -101,7 +106,9 @@ void CQuellixDlg::OnBnClickedDeleteRecord() {
         return;
     }
     m_watcher.CancelPendingClose(*GetRule(row));
+    m_history.ForgetRule(GetRule(row));
     m_rules.Remove(row);
+    m_watcher.UpdateHooks();
     // Moves the selection and focus of the rows below up with them.
     m_listRules.DeleteItem(row);
     RenumberRuleRows();

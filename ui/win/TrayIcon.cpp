@@ -55,6 +55,7 @@ void CQuellixDlg::AddTrayIcon() {
     m_menuTray.DestroyMenu();
     m_menuTray.LoadMenu(IDR_SYSTEMTRAY);
     ::SetMenuDefaultItem(m_menuTray.GetSubMenu(0), ID_TRAY_CONFIGURE, FALSE);
+    ShowPauseState();
 }
 
 void CQuellixDlg::RemoveTrayIcon() {
