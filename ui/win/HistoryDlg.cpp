@@ -23,7 +23,7 @@ BOOL CHistoryDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_list.m_hWnd = ::GetDlgItem(m_hWnd, IDC_HISTORY_LIST);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    static const int kWidths[kHistoryColumnCount] = {140, 160, 110, 100, 40, 90, 230};
+    static const int kWidths[kHistoryColumnCount] = {125, 120, 90, 60, 42, 55, 205};
     for (int i = 0; i < kHistoryColumnCount; ++i)
         m_list.InsertColumn(i, HistoryColumnCaption(i), LVCFMT_LEFT, kWidths[i]);
     Refresh();
