@@ -160,7 +160,7 @@ protected:
     }
 
     LRESULT Tray(UINT mouseMsg, UINT highWord = 0) {
-        return ::SendMessageW(m_hwnd, kTrayCallbackMsg, kTrayIconId,
+        return ::SendMessageW(m_hwnd, qt::kTrayCallbackMsg, kTrayIconId,
                               MAKELPARAM(mouseMsg, highWord));
     }
     void Command(UINT id) { ::SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
