@@ -126,6 +126,9 @@ const Items kPopupItems = {{ID_POPUP_AUTOCLOSE_SELECTED, L"Auto Close Selected W
                            {ID_POPUP_REFRESH, L"Refresh list of Windows"},
                            {ID_POPUP_CLOSE_SELECTED, L"Close Selected Window"},
                            {ID_POPUP_HIDE_TO_TRAY, L"Hide to System Tray"},
+                           {ID_POPUP_APPLY_RULES, L"Apply Rules to Open Windows Now..."},
+                           {ID_POPUP_HISTORY, L"History..."},
+                           {ID_POPUP_PAUSE, L"Pause Auto Close"},
                            {ID_POPUP_EXIT, L"Exit"}};
 const Items kHelpItems = {{ID_HELP_TUTORIAL, L"Tutorial..."},
                           {ID_HELP_OTHER_SOFTWARE, L"Another Automation Software..."},
@@ -133,6 +136,8 @@ const Items kHelpItems = {{ID_HELP_TUTORIAL, L"Tutorial..."},
                           {ID_HELP_CONTACT_SUPPORT, L"Contact Support"}};
 const Items kTrayItems = {{ID_TRAY_CONFIGURE, L"Configure..."},
                           {ID_TRAY_HIDE_TO_TRAY, L"Hide to Tray"},
+                          {ID_POPUP_HISTORY, L"History..."},
+                          {ID_POPUP_PAUSE, L"Pause Auto Close"},
                           {ID_TRAY_EXIT, L"Exit"}};
 
 class TrayTest : public ::testing::Test {
