@@ -49,6 +49,7 @@ target_link_libraries(quellix_win PUBLIC quellix_core shell32 user32)
 # The application code, shared by the exe and the Windows tests that drive it in-process.
 add_library(quellix_app STATIC
   engine/win/Watcher.cpp
+  engine/win/OpenWindows.cpp
   ui/win/QuellixDlg.cpp
   ui/win/HelpLinks.cpp
   ui/win/ListColumns.cpp
@@ -57,6 +58,8 @@ add_library(quellix_app STATIC
   ui/win/RuleEditorDlg.cpp
   ui/win/RuleList.cpp
   ui/win/RuleListFile.cpp
+  ui/win/Moments.cpp
+  ui/win/HistoryDlg.cpp
 )
 target_link_libraries(quellix_app PUBLIC quellix_framework quellix_win uuid)
 

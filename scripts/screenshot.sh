@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the main window from the running program: Quellix under Wine
 # on an Xvfb display of its own, in a fresh user's state, with two windows to list and a rule
-# made from the first of them through the rule editor.
-#   scripts/screenshot.sh [OUT.png]        (default: docs/main-window.png)
+# made from the first of them through the rule editor; then, beside it, the history window
+# after "Apply Rules to Open Windows Now" closed that window.
+#   scripts/screenshot.sh [OUT.png]        (default: docs/main-window.png; the history window
+#                                           goes to history-window.png in the same folder)
 # QUELLIX_DPI=144 takes it at that DPI instead of 96.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,3 +48,23 @@ xdotool mousemove 0 0
 mkdir -p "$(dirname "$out")"
 import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$out"
 echo "$out"
+
+# The menu by its button, then by keys: Apply is its 5th item, History its 6th.
+menu_item() {
+  read -r b_left b_top b_right b_bottom < <(wait_window "Quellix by Velmora" 1006)
+  xdotool mousemove $(((b_left + b_right) / 2)) $(((b_top + b_bottom) / 2)) click 1
+  sleep 0.5
+  for _ in $(seq "$1"); do xdotool key Down; done
+  xdotool key Return
+}
+menu_item 5
+wait_window "Apply Rules - Quellix" >/dev/null
+xdotool key Return
+wait_window "Apply Rules - Quellix" --gone
+menu_item 6
+read -r h_left h_top h_right h_bottom < <(wait_window "History - Quellix by Velmora")
+xdotool mousemove 0 0
+history_out=$(dirname "$out")/history-window.png
+import -window root -crop "$((h_right - h_left))x$((h_bottom - h_top))+$h_left+$h_top" +repage \
+  "$history_out"
+echo "$history_out"

@@ -19,6 +19,8 @@ inline constexpr CIntSetting DisplayWindowIcon{_T("DisplayWindowIcon"), 1};
 inline constexpr CIntSetting HideWindowsWithoutCaption{_T("HideWindowsWithoutCaption"), 1};
 inline constexpr CIntSetting StartInSystemTray{_T("StartInSystemTray"), 0};
 inline constexpr CIntSetting RememberLayout{_T("RememberLayout"), 1};
+// While set, no rule acts.
+inline constexpr CIntSetting PauseAutoClose{_T("PauseAutoClose"), 0};
 
 // The main dialog's WINDOWPLACEMENT, as its 44 raw bytes.
 inline constexpr const WCHAR16* kLastLocation = _T("QuellixLastLocation");

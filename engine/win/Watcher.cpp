@@ -3,6 +3,7 @@
 // are CAutoClose's; this file only connects them to the window system.
 #include "Watcher.h"
 
+#include "engine/Moments.h"
 #include "engine/Report.h"
 #include "framework/win/App.h"
 #include "framework/Exception.h"
@@ -39,6 +40,13 @@ CString LocalTimeText(SYSTEMTIME time) {
     return CString(text.get(), static_cast<int>(::SysStringLen(text.get())));
 }
 
+// Why a post failed, in words a user can act on.
+CString RefusalText(DWORD error) {
+    if (error == ERROR_ACCESS_DENIED)
+        return CString(L"the window belongs to a program with higher rights");
+    return SystemErrorText(error);
+}
+
 } // namespace
 
 void CALLBACK CWatcher::AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
@@ -58,8 +66,85 @@ const CWindowSnapshot* CWatcher::ReadWindow(HWND hwnd, CWindowOwner& owner) {
     return &m_timerReader.Read(hwnd, m_rules.NeedsProcess());
 }
 
-void CWatcher::PostClose(HWND hwnd) {
-    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+bool CWatcher::PostClose(HWND hwnd, CString& why) {
+    if (::PostMessageW(hwnd, WM_CLOSE, 0, 0))
+        return true;
+    why = RefusalText(::GetLastError());
+    return false;
+}
+
+void CWatcher::LogAction(const void* rule, CActionEntry entry) {
+    if (m_pLog == nullptr)
+        return;
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    entry.strTime = LocalTimeText(now);
+    m_pLog->LogAction(rule, std::move(entry));
+}
+
+void CWatcher::SetActionLog(IActionLog* log) {
+    m_pLog = log;
+    m_autoClose.SetActionLog(log != nullptr ? this : nullptr);
+}
+
+void CWatcher::SetPaused(bool paused) {
+    m_autoClose.SetPaused(paused);
+    UpdateHooks();
+}
+
+void CALLBACK CWatcher::MomentEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject,
+                                            LONG idChild, DWORD, DWORD) {
+    // Floods of these come (every tooltip shown, every console title): the checks that need
+    // no window property come first.
+    if (idObject != OBJID_WINDOW || idChild != CHILDID_SELF || hwnd == nullptr ||
+        g_pWatcher == nullptr || g_pWatcher->IsPaused())
+        return;
+    const DWORD trigger = event == EVENT_OBJECT_SHOW         ? kTriggerShown
+                          : event == EVENT_OBJECT_NAMECHANGE ? kTriggerTitleChange
+                                                             : 0;
+    if (trigger == 0 || ::GetAncestor(hwnd, GA_PARENT) != g_pWatcher->m_hDesktop)
+        return;
+    try {
+        g_pWatcher->CheckWindowAt(hwnd, trigger);
+    } catch (...) {
+        // Never reported: these events are not the status line's, and a box per event would
+        // flood the user.
+    }
+}
+
+void CWatcher::CheckWindowAt(HWND hwnd, DWORD trigger) {
+    if (IsPaused() || !TitleMayMatch(m_rules, trigger, m_momentReader.ReadCaption(hwnd)))
+        return;
+    CWindowOwner owner;
+    owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
+    if (owner.threadId == 0 || owner.processId == ::GetCurrentProcessId())
+        return;
+    const CWindowSnapshot& window = m_momentReader.Read(hwnd, m_rules.NeedsProcess());
+    m_autoClose.OnEvent(hwnd, window, owner, trigger);
+}
+
+void CWatcher::UpdateHooks() {
+    const DWORD wanted = m_hOwner != nullptr && !IsPaused() ? WantedTriggers(m_rules) : 0;
+    const auto keep = [](CWinEventHook& hook, bool want, DWORD event) {
+        if (!want)
+            hook.Reset();
+        else if (!hook)
+            hook.Reset(::SetWinEventHook(event, event, nullptr, MomentEventCallback, 0, 0,
+                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS));
+    };
+    keep(m_hNameChangeHook, (wanted & kTriggerTitleChange) != 0, EVENT_OBJECT_NAMECHANGE);
+    keep(m_hShowHook, (wanted & kTriggerShown) != 0, EVENT_OBJECT_SHOW);
+}
+
+void CWatcher::CloseOpenWindows(const std::vector<COpenMatch>& matches) {
+    for (const COpenMatch& match : matches) {
+        if (match.bOwn || match.nRule < 0 || match.nRule >= m_rules.GetCount())
+            continue;
+        CActionEntry entry;
+        entry.strCaption = match.strCaption;
+        entry.strClass = match.strClass;
+        m_autoClose.CloseNow(match.nRule, match.hwnd, std::move(entry));
+    }
 }
 
 void CWatcher::SetTimer(UINT_PTR id, UINT delayMs) {
@@ -100,15 +185,19 @@ void CALLBACK CWatcher::WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, 
 
 void CWatcher::Install(HWND owner) {
     m_hOwner = owner;
+    m_hDesktop = ::GetDesktopWindow();
     g_pWatcher = this;
     // Out of context: the callback runs on this thread while it pumps messages.
     m_hWinEventHook.Reset(::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
                                             nullptr, WinEventCallback, 0, 0,
                                             WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS));
+    UpdateHooks();
 }
 
 void CWatcher::Remove() {
     m_hWinEventHook.Reset();
+    m_hNameChangeHook.Reset();
+    m_hShowHook.Reset();
     // Closes not yet done are dropped now, even if shutting down pumps messages before the
     // window and its timers are gone.
     m_autoClose.CancelAll();

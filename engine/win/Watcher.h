@@ -3,7 +3,9 @@
 #pragma once
 
 #include "engine/AutoClose.h"
+#include "engine/History.h"
 #include "engine/Match.h"
+#include "engine/win/OpenWindows.h"
 #include "engine/win/Snapshot.h"
 #include "framework/win/Handle.h"
 #include "rules/RuleSet.h"
@@ -21,7 +23,7 @@ protected:
 
 // The Win32 side of CAutoClose: the hook, the timers on the owner window, the posted closes
 // and the reading of windows.
-class CWatcher : private IWindowSystem {
+class CWatcher : private IWindowSystem, private IActionLog {
 public:
     CWatcher(CRuleSet& rules, IForegroundReport& report)
         : m_rules(rules), m_report(report), m_autoClose(rules, *this) {}
@@ -42,27 +44,49 @@ public:
     // Hands the waiting report, if any, to the host now.
     void FlushReport();
 
+    // Every decision is told to `log` from now on (null: to nobody), with its local time.
+    void SetActionLog(IActionLog* log);
+    // While paused no rule acts: pending closes are dropped now, and no title-change or show
+    // hook exists. Foreground windows are still reported.
+    void SetPaused(bool paused);
+    bool IsPaused() const { return m_autoClose.IsPaused(); }
+    // Hooks exactly the moments that enabled rules ask for; called whenever the rules change.
+    void UpdateHooks();
+    // A title change or show of a top-level window: checked against the rules of that moment.
+    // Never reported in the status line.
+    void CheckWindowAt(HWND hwnd, DWORD trigger);
+    // Asks each window of another program to close at once, as "Apply Rules" does.
+    void CloseOpenWindows(const std::vector<COpenMatch>& matches);
+
 private:
     const CWindowSnapshot* ReadWindow(HWND hwnd, CWindowOwner& owner) override;
-    void PostClose(HWND hwnd) override;
+    bool PostClose(HWND hwnd, CString& why) override;
+    void LogAction(const void* rule, CActionEntry entry) override;
     void SetTimer(UINT_PTR id, UINT delayMs) override;
     void KillTimer(UINT_PTR id) override;
 
     static void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject,
                                           LONG, DWORD, DWORD);
+    static void CALLBACK MomentEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject,
+                                             LONG idChild, DWORD, DWORD);
     static void CALLBACK AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
     static void CALLBACK ReportTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
 
     CRuleSet& m_rules;
     IForegroundReport& m_report;
     HWND m_hOwner = nullptr;
+    HWND m_hDesktop = nullptr;
     CWinEventHook m_hWinEventHook;
+    CWinEventHook m_hNameChangeHook; // only while an enabled rule is checked at a title change
+    CWinEventHook m_hShowHook;       // ... at a show
+    IActionLog* m_pLog = nullptr;
     CAutoClose m_autoClose;
 
     // The latest event, kept until it is reported: the reader's buffers are reused from event
     // to event, and its snapshot stays valid until the next one.
     CSnapshotReader m_reader;
     CSnapshotReader m_timerReader; // a delay's second look, which must not touch the report's
+    CSnapshotReader m_momentReader; // title changes and shows, never reported
     const CWindowSnapshot* m_pWindow = nullptr;
     SYSTEMTIME m_time{};
     UINT_PTR m_nReportTimer = 0; // a report waits while this one-shot timer runs

@@ -260,7 +260,10 @@ private:
         m_read = m_windows[i - 1].Snapshot();
         return &m_read;
     }
-    void PostClose(HWND hwnd) override { m_posted.push_back(hwnd); }
+    bool PostClose(HWND hwnd, CString&) override {
+        m_posted.push_back(hwnd);
+        return true;
+    }
     void SetTimer(UINT_PTR id, UINT delayMs) override {
         m_timers[id] = {m_now + delayMs, static_cast<long long>(delayMs)};
     }

@@ -9,6 +9,9 @@
 // as "<ms> FOREGROUND <index>", with one monotonic clock shared by all processes. Messages
 // registered as "QuellixTest.Foreground" (make this window foreground and raise the event, as
 // Wine does not), "QuellixTest.Move" (wParam x, lParam y) and "QuellixTest.Quit" control it.
+// "QuellixTest.Act" (wParam: 1 hide, 2 show without activation, 3 rename to "<caption>
+// (renamed)", 4 rename back, 5 destroy) does one more thing, raises its event as Wine does not,
+// and logs "<ms> DID <index> <action>".
 #include <windows.h>
 
 #include <cstdio>
@@ -29,7 +32,7 @@ struct Target {
 std::vector<Target> g_targets;
 HANDLE g_log = INVALID_HANDLE_VALUE;
 bool g_destroyOnClose = false;
-UINT g_msgForeground, g_msgMove, g_msgQuit;
+UINT g_msgForeground, g_msgMove, g_msgQuit, g_msgAct;
 
 long long NowMs() {
     LARGE_INTEGER f, c;
@@ -87,6 +90,31 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == g_msgMove) {
         ::SetWindowPos(hwnd, nullptr, static_cast<int>(wp), static_cast<int>(lp), 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    if (msg == g_msgAct) {
+        const int i = IndexOf(hwnd);
+        const std::wstring caption = i >= 0 ? g_targets[static_cast<size_t>(i)].caption : L"";
+        Log(L"DID " + std::to_wstring(i) + L" " + std::to_wstring(wp));
+        switch (wp) {
+        case 1:
+            ::ShowWindow(hwnd, SW_HIDE);
+            break;
+        case 2:
+            ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+            ::NotifyWinEvent(EVENT_OBJECT_SHOW, hwnd, OBJID_WINDOW, CHILDID_SELF);
+            break;
+        case 3:
+        case 4:
+            ::SetWindowTextW(hwnd, (wp == 3 ? caption + L" (renamed)" : caption).c_str());
+            ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_WINDOW, CHILDID_SELF);
+            break;
+        case 5:
+            ::DestroyWindow(hwnd);
+            break;
+        default:
+            break;
+        }
         return 0;
     }
     if (msg == g_msgQuit) {
@@ -154,6 +182,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     g_msgForeground = ::RegisterWindowMessageW(L"QuellixTest.Foreground");
     g_msgMove = ::RegisterWindowMessageW(L"QuellixTest.Move");
     g_msgQuit = ::RegisterWindowMessageW(L"QuellixTest.Quit");
+    g_msgAct = ::RegisterWindowMessageW(L"QuellixTest.Act");
 
     for (Target& t : g_targets) {
         RegisterClassOnce(t.cls);

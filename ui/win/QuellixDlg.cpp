@@ -67,7 +67,7 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Raw<&CQuellixDlg::OnEndSession>(WM_ENDSESSION),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
-           CDialog::OnWndMsg(msg, wp, lp, result);
+           OnMomentsMsg(msg, wp, lp, result) || CDialog::OnWndMsg(msg, wp, lp, result);
 }
 
 void CQuellixDlg::DoDataExchange(CDataExchange* pDX) {
@@ -123,6 +123,7 @@ BOOL CQuellixDlg::OnInitDialog() {
     RestorePlacement();
     SerializeRuleFile();
     m_watcher.Install(m_hWnd);
+    InitMoments();
     SetupTray();
     return TRUE;
 }
@@ -163,6 +164,7 @@ void CQuellixDlg::SaveState(bool report) {
 
 void CQuellixDlg::OnDestroy() {
     m_watcher.Remove();
+    EndMoments();
     if (!m_bEndedBySystem)
         SaveState(true);
     ClearRecordList();

@@ -5,7 +5,9 @@
 
 #include "framework/win/Controls.h"
 #include "framework/win/Dialog.h"
+#include "engine/History.h"
 #include "engine/win/Watcher.h"
+#include "ui/win/HistoryDlg.h"
 #include "framework/win/Handle.h"
 #include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
@@ -18,7 +20,7 @@
 class CWindowInfo;
 struct CIntSetting;
 
-class CQuellixDlg : public CDialog, private IForegroundReport {
+class CQuellixDlg : public CDialog, private IForegroundReport, private IActionLog {
 public:
     explicit CQuellixDlg(CWnd* parent = nullptr);
     ~CQuellixDlg() override;
@@ -60,6 +62,21 @@ public:
     void SerializeRuleFile();
     // Saves the rule set to Data.dat; a failure is shown when `report` is set.
     bool SaveRules(bool report);
+
+    // When rules act, history, pause and apply (ui/win/Moments.cpp)
+    // After the rules are loaded and the watcher installed: history and the stored pause.
+    void InitMoments();
+    // Closes the history window with the dialog.
+    void EndMoments();
+    // Asks which open windows the rules match and closes them after a confirmation.
+    void OnApplyRules();
+    void OnShowHistory();
+    void OnTogglePause();
+    // The pause check marks of both menus and the tray tip, as the watcher is.
+    void ShowPauseState();
+    // The text of the rule list's "Closed" column for a row.
+    CString ClosedCellText(int row) const;
+    const CHistory& History() const { return m_history; }
 
     CWatcher& Watcher() { return m_watcher; }
     CListCtrl& WindowList() { return m_listWindows; }
@@ -144,6 +161,13 @@ protected:
     // Foreground watcher (ui/win/QuellixDlg.cpp): the status line shows its reports.
     void ShowForegroundReport(const CString& report) override;
 
+    // When rules act, history, pause and apply (ui/win/Moments.cpp)
+    bool OnMomentsMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    void LogAction(const void* rule, CActionEntry entry) override;
+    void OnRuleListKey(NMHDR* nmhdr, LRESULT* result);
+    void OnWindowListKey(NMHDR* nmhdr, LRESULT* result);
+    void SetupClosedColumn();
+
     CMenu m_menuTray;
     CMenu m_menuHelp;
     CString m_strColumnKey;
@@ -175,11 +199,14 @@ protected:
     CRuleSet m_rules;
     CRuleFile m_ruleFile{CString()};
     CWatcher m_watcher{m_rules, *this};
+    CHistory m_history;
+    std::unique_ptr<CHistoryDlg> m_pHistoryDlg;
 };
 
 // The one main dialog; callbacks without context reach it through this pointer.
 extern CQuellixDlg* g_pMainDlg;
-// The message that the tray icon sends the main dialog.
+// The tray icon's id, and the message that it sends the main dialog.
+inline constexpr UINT kTrayIconId = 90;
 inline constexpr UINT kTrayCallbackMsg = WM_USER + 1;
 // The id of the shell's registered "TaskbarCreated" message.
 extern UINT g_uTaskbarCreatedMsg;

@@ -4,8 +4,10 @@
 #include "framework/win/MessageMap.h"
 #include "engine/win/Snapshot.h"
 #include "res/resource.h"
+#include "engine/win/OpenWindows.h"
 #include "rules/RuleCells.h"
 #include "rules/RuleSet.h"
+#include "ui/MatchText.h"
 
 CDlgAutoCloseWindow::CDlgAutoCloseWindow(CWnd* parent) : CDialog(IDD_AUTOCLOSE_WINDOW, parent) {}
 
@@ -17,7 +19,21 @@ bool CDlgAutoCloseWindow::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
         M::Command<&CDlgAutoCloseWindow::OnBnClickedOk>(IDOK),
         M::Command<&CDlgAutoCloseWindow::OnTitleModeChanged>(IDC_COMBO_TITLE_MODE, CBN_SELCHANGE),
         M::Command<&CDlgAutoCloseWindow::OnClassModeChanged>(IDC_COMBO_CLASS_MODE, CBN_SELCHANGE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_TITLE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_CLASS),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_LOCATION),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_DIMENSIONS),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_STYLE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_EXSTYLE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_PROCESS),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_ENABLED),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_COMBO_PROCESS_MODE, CBN_SELCHANGE),
     };
+    // A criterion's text changed: the live line follows (after the dialog exists).
+    if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE && m_pSource != nullptr &&
+        (LOWORD(wp) == IDC_EDIT_TITLE || LOWORD(wp) == IDC_EDIT_CLASS ||
+         LOWORD(wp) == IDC_EDIT_PROCESS))
+        UpdateMatchLine();
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
            CDialog::OnWndMsg(msg, wp, lp, result);
 }
@@ -40,6 +56,9 @@ void CDlgAutoCloseWindow::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_EDIT_PROCESS, m_strProcessText);
     DDX_Check(pDX, IDC_CHECK_ENABLED, m_bEnabled);
     DDX_Text(pDX, IDC_EDIT_NAME, m_strName);
+    DDX_Check(pDX, IDC_TRIGGER_FOREGROUND, m_bTriggerForeground);
+    DDX_Check(pDX, IDC_TRIGGER_TITLE, m_bTriggerTitle);
+    DDX_Check(pDX, IDC_TRIGGER_SHOWN, m_bTriggerShown);
 }
 
 TextMode CDlgAutoCloseWindow::ModeOf(int comboId) const {
@@ -56,10 +75,12 @@ void CDlgAutoCloseWindow::ApplyMode(int comboId, int editId, const CString& wind
 
 void CDlgAutoCloseWindow::OnTitleModeChanged() {
     ApplyMode(IDC_COMBO_TITLE_MODE, IDC_EDIT_TITLE, m_pSource->m_strTitle);
+    UpdateMatchLine();
 }
 
 void CDlgAutoCloseWindow::OnClassModeChanged() {
     ApplyMode(IDC_COMBO_CLASS_MODE, IDC_EDIT_CLASS, m_pSource->m_strClass);
+    UpdateMatchLine();
 }
 
 BOOL CDlgAutoCloseWindow::OnInitDialog() {
@@ -89,6 +110,9 @@ BOOL CDlgAutoCloseWindow::OnInitDialog() {
                                                           : source.m_strProcess.View();
         m_strProcessText = CString(ProcessTextFor(StringView(), false, image));
     }
+    m_bTriggerForeground = (source.m_dwTriggers & kTriggerForeground) != 0;
+    m_bTriggerTitle = (source.m_dwTriggers & kTriggerTitleChange) != 0;
+    m_bTriggerShown = (source.m_dwTriggers & kTriggerShown) != 0;
 
     CDialog::OnInitDialog();
 
@@ -110,6 +134,8 @@ BOOL CDlgAutoCloseWindow::OnInitDialog() {
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_CLASS, EM_SETREADONLY,
                           source.m_classMode == TextMode::Is, 0);
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_NAME, EM_SETLIMITTEXT, kMaxRuleName, 0);
+    m_bMatchLineLive = true;
+    UpdateMatchLine();
 
     m_strCaption.Format(m_bEdit ? L"Edit Auto Close Window Info - %s"
                                 : L"Add Auto Close Window Info - %s",
@@ -132,6 +158,12 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
         0) {
         MessageBox(L"Select 1 or More Window Parameters with which to Find / Match the Desired "
                    L"Window and then try Again.",
+                   nullptr, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+
+    if (m_bTriggerForeground + m_bTriggerTitle + m_bTriggerShown == 0) {
+        MessageBox(L"Select 1 or More Moments at which to Check the Window and then try Again.",
                    nullptr, MB_OK | MB_ICONINFORMATION);
         return;
     }
@@ -166,6 +198,50 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
     m_pResult->m_bMatchStyle = m_bCheckStyle;
     m_pResult->m_bMatchExStyle = m_bCheckExStyle;
     m_pResult->m_nDelayMs = m_nDelay;
+    m_pResult->m_dwTriggers = (m_bTriggerForeground ? kTriggerForeground : 0) |
+                              (m_bTriggerTitle ? kTriggerTitleChange : 0) |
+                              (m_bTriggerShown ? kTriggerShown : 0);
 
     CDialog::OnOK();
+}
+
+void CDlgAutoCloseWindow::UpdateMatchLine() {
+    if (!m_bMatchLineLive || m_hWnd == nullptr || m_pSource == nullptr)
+        return;
+    // The rule as the boxes and texts stand now, matched as the watcher would match it.
+    std::unique_ptr<CWindowInfo> rule = m_pSource->CopyForRule();
+    const auto checked = [&](int id) { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; };
+    rule->m_bMatchTitle = checked(IDC_CHECK_TITLE);
+    rule->m_bMatchClass = checked(IDC_CHECK_CLASS);
+    rule->m_bMatchLocation = checked(IDC_CHECK_LOCATION);
+    rule->m_bMatchDimensions = checked(IDC_CHECK_DIMENSIONS);
+    rule->m_bMatchStyle = checked(IDC_CHECK_STYLE);
+    rule->m_bMatchExStyle = checked(IDC_CHECK_EXSTYLE);
+    const auto text = [&](int id) {
+        CWnd control;
+        control.m_hWnd = ::GetDlgItem(m_hWnd, id);
+        return control.GetWindowText();
+    };
+    rule->m_titleMode = ModeOf(IDC_COMBO_TITLE_MODE);
+    rule->m_classMode = ModeOf(IDC_COMBO_CLASS_MODE);
+    rule->m_processMode = ModeOf(IDC_COMBO_PROCESS_MODE);
+    // An exact text stays the window's whole text (an edit control may hold less of it).
+    if (rule->m_titleMode != TextMode::Is)
+        rule->m_strTitle = text(IDC_EDIT_TITLE);
+    if (rule->m_classMode != TextMode::Is)
+        rule->m_strClass = text(IDC_EDIT_CLASS);
+    rule->m_bMatchProcess = checked(IDC_CHECK_PROCESS);
+    rule->m_strProcess = text(IDC_EDIT_PROCESS);
+    rule->m_bEnabled = checked(IDC_CHECK_ENABLED);
+    CRuleSet one;
+    one.Add(std::move(rule));
+    std::vector<CString> captions;
+    int own = 0;
+    for (const COpenMatch& match : FindOpenMatches(one, false)) {
+        if (match.bOwn)
+            ++own;
+        else
+            captions.push_back(match.strCaption);
+    }
+    ::SetDlgItemTextW(m_hWnd, IDC_MATCH_LINE, MatchLineText(captions, own));
 }

@@ -37,6 +37,13 @@ public:
     CString m_strProcessText;
     BOOL m_bEnabled = TRUE;
     CString m_strName;
+    // When the rule is checked (kTrigger* of rules/WindowInfo.h).
+    BOOL m_bTriggerForeground = TRUE;
+    BOOL m_bTriggerTitle = FALSE;
+    BOOL m_bTriggerShown = FALSE;
+
+    // The live line: how many open windows the rule as it stands matches now.
+    void UpdateMatchLine();
 
 protected:
     bool OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -54,4 +61,6 @@ private:
 
     // Owns the add mode's new rule until the caller takes it.
     std::unique_ptr<CWindowInfo> m_pNewRule;
+    // The live line is computed only once the dialog shows its values.
+    bool m_bMatchLineLive = false;
 };

@@ -18,6 +18,7 @@ int SelectedRow(const CListCtrl& list) {
 
 void CQuellixDlg::SetupRuleListColumns() {
     SetupListColumns(m_listRules, Settings::kRuleListNumber, kRuleColumnCount);
+    SetupClosedColumn();
 }
 
 void CQuellixDlg::ShowRuleCount() {
@@ -27,6 +28,7 @@ void CQuellixDlg::ShowRuleCount() {
 void CQuellixDlg::AppendRuleRow(std::unique_ptr<CWindowInfo> record) {
     m_rules.Add(std::move(record));
     ShowRuleCount();
+    m_watcher.UpdateHooks();
 }
 
 void CQuellixDlg::UpdateRuleRow(int row) {
@@ -36,6 +38,7 @@ void CQuellixDlg::UpdateRuleRow(int row) {
 void CQuellixDlg::ReplaceRuleRow(int row, const CWindowInfo& values) {
     m_rules.Replace(row, values);
     UpdateRuleRow(row);
+    m_watcher.UpdateHooks();
 }
 
 void CQuellixDlg::RenumberRuleRows() {
@@ -50,9 +53,11 @@ void CQuellixDlg::OnGetRuleCell(NMHDR* nmhdr, LRESULT* result) {
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(nmhdr)->item;
     *result = 0;
     if (const CWindowInfo* rule = GetRule(item.iItem))
-        SetDispInfoText(item, (item.iSubItem == 0 ? RowNumberText(item.iItem)
-                                                  : RuleCellText(*rule, item.iSubItem))
-                                  .View());
+        SetDispInfoText(item,
+                        (item.iSubItem == 0                  ? RowNumberText(item.iItem)
+                         : item.iSubItem == kRuleColumnCount ? ClosedCellText(item.iItem)
+                                                             : RuleCellText(*rule, item.iSubItem))
+                            .View());
 }
 
 void CQuellixDlg::OnRuleListCustomDraw(NMHDR* nmhdr, LRESULT* result) {
@@ -81,15 +86,6 @@ void CQuellixDlg::OnRuleListMenu(POINT point) {
     ::ModifyMenuW(popup, ID_RULE_TOGGLE, MF_BYCOMMAND | MF_STRING | ifRule, ID_RULE_TOGGLE,
                   rule != nullptr && !rule->m_bEnabled ? L"&Enable" : L"&Disable");
     ::SetMenuDefaultItem(popup, ID_RULE_EDIT, FALSE);
-    if (point.x == -1 && point.y == -1) { // from the keyboard: at the selected row
-        RECT rc{};
-        const int row = SelectedRow(m_listRules);
-        if (row < 0 || !ListView_GetItemRect(m_listRules.m_hWnd, row, &rc, LVIR_LABEL))
-            ::GetWindowRect(m_listRules.m_hWnd, &rc);
-        else
-            ::MapWindowPoints(m_listRules.m_hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
-        point = POINT{rc.left, rc.bottom};
-    }
     ::SetForegroundWindow(m_hWnd);
     ::TrackPopupMenu(popup, 0, point.x, point.y, 0, m_hWnd, nullptr);
     ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
@@ -154,7 +150,9 @@ void CQuellixDlg::OnBnClickedDeleteRecord() {
         return;
     }
     m_watcher.CancelPendingClose(*GetRule(row));
+    m_history.ForgetRule(GetRule(row));
     m_rules.Remove(row);
+    m_watcher.UpdateHooks();
     // Moves the selection and focus of the rows below up with them.
     m_listRules.DeleteItem(row);
     RenumberRuleRows();

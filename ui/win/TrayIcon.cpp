@@ -10,7 +10,6 @@
 
 namespace {
 
-const UINT kTrayIconId = 90;
 
 #if !defined(_WIN64)
 // The full current layout; the shell reads the record by this size.
@@ -78,7 +77,8 @@ void CQuellixDlg::AddTrayIcon() {
     nid.hIcon = m_hIcon;
     // Truncates to the field: at most 127 units and the terminator.
     ::lstrcpynW(nid.szTip, AfxGetApp()->m_strAppName, static_cast<int>(std::size(nid.szTip)));
-    ::Shell_NotifyIconW(NIM_ADD, &nid);
+    if (::Shell_NotifyIconW(NIM_ADD, &nid))
+        ShowPauseState();
 }
 
 void CQuellixDlg::RemoveTrayIcon() {

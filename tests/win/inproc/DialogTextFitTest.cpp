@@ -81,7 +81,7 @@ bool TextFits(HWND control) {
 TEST(DialogTextFit, EveryLabelOfTheDialogsHasRoomForItsText) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
-    for (int id : {IDD_ABOUTBOX, IDD_QUELLIX_DIALOG, IDD_AUTOCLOSE_WINDOW}) {
+    for (int id : {IDD_ABOUTBOX, IDD_QUELLIX_DIALOG, IDD_AUTOCLOSE_WINDOW, IDD_HISTORY}) {
         std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)> owner(
             ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr,
                                  PlainDialogProc, 0),

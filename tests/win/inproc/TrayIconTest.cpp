@@ -128,6 +128,9 @@ const Items kPopupItems = {{ID_POPUP_AUTOCLOSE_SELECTED, L"Auto Close Selected W
                            {ID_POPUP_REFRESH, L"Refresh list of Windows"},
                            {ID_POPUP_CLOSE_SELECTED, L"Close Selected Window"},
                            {ID_POPUP_HIDE_TO_TRAY, L"Hide to System Tray"},
+                           {ID_POPUP_APPLY_RULES, L"Apply Rules to Open Windows Now..."},
+                           {ID_POPUP_HISTORY, L"History..."},
+                           {ID_POPUP_PAUSE, L"Pause Auto Close"},
                            {ID_POPUP_EXIT, L"Exit"}};
 const Items kHelpItems = {{ID_HELP_TUTORIAL, L"Tutorial..."},
                           {ID_HELP_OTHER_SOFTWARE, L"Another Automation Software..."},
@@ -135,6 +138,8 @@ const Items kHelpItems = {{ID_HELP_TUTORIAL, L"Tutorial..."},
                           {ID_HELP_CONTACT_SUPPORT, L"Contact Support"}};
 const Items kTrayItems = {{ID_TRAY_CONFIGURE, L"Configure..."},
                           {ID_TRAY_HIDE_TO_TRAY, L"Hide to Tray"},
+                          {ID_POPUP_HISTORY, L"History..."},
+                          {ID_POPUP_PAUSE, L"Pause Auto Close"},
                           {ID_TRAY_EXIT, L"Exit"}};
 
 class TrayTest : public ::testing::Test {
@@ -162,7 +167,7 @@ protected:
     }
 
     LRESULT Tray(UINT mouseMsg, UINT highWord = 0) {
-        return ::SendMessageW(m_hwnd, qt::kTrayCallbackMsg, kTrayIconId,
+        return ::SendMessageW(m_hwnd, qt::kTrayCallbackMsg, qt::kTrayIconId,
                               MAKELPARAM(mouseMsg, highWord));
     }
     void Command(UINT id) { ::SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
@@ -194,7 +199,7 @@ protected:
 TEST_F(TrayTest, IconExistsFromStartToDestructionAndTheProbeTellsItApart) {
     EXPECT_TRUE(TrayIconExists(m_hwnd));
     EXPECT_TRUE(HasTrayTip(L"Quellix by Velmora"));
-    EXPECT_FALSE(TrayIconExists(m_hwnd, kTrayIconId + 1));
+    EXPECT_FALSE(TrayIconExists(m_hwnd, qt::kTrayIconId + 1));
     WatchDestruction(m_hwnd);
     ::DestroyWindow(m_hwnd);
     EXPECT_FALSE(g_iconAtNcDestroy);
@@ -257,7 +262,7 @@ TEST_F(TrayTest, DoubleClickBringsTheDialogBackFromEveryState) {
     Key(VK_ESCAPE);
     ASSERT_FALSE(Visible());
     // Only the low word names the mouse message.
-    Tray(WM_LBUTTONDBLCLK, kTrayIconId);
+    Tray(WM_LBUTTONDBLCLK, qt::kTrayIconId);
     EXPECT_TRUE(ShownNormally()) << "from hidden by Esc";
 
     HWND other = ::CreateWindowExW(0, L"STATIC", L"in front", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
@@ -397,7 +402,7 @@ LRESULT CALLBACK OccupyTrayIcon(int code, WPARAM wp, LPARAM lp) {
         NOTIFYICONDATAW nid{};
         nid.cbSize = sizeof(nid);
         nid.hWnd = g_occupied;
-        nid.uID = kTrayIconId;
+        nid.uID = qt::kTrayIconId;
         nid.uFlags = NIF_MESSAGE;
         nid.uCallbackMessage = qt::kTrayCallbackMsg;
         ::Shell_NotifyIconW(NIM_ADD, &nid);

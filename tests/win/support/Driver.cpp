@@ -519,6 +519,13 @@ void TargetWindows::Move(size_t index, int x, int y) {
                    static_cast<WPARAM>(x), static_cast<LPARAM>(y));
 }
 
+bool TargetWindows::Act(size_t index, Action action) {
+    const size_t before = Events().size();
+    ::PostMessageW(Window(index), ::RegisterWindowMessageW(L"QuellixTest.Act"),
+                   static_cast<WPARAM>(action), 0);
+    return WaitFor([&] { return Events().size() > before; }, 5000);
+}
+
 std::vector<LoggedEvent> TargetWindows::Events() const {
     std::vector<LoggedEvent> events;
     std::ifstream in(std::string(m_log.begin(), m_log.end()));

@@ -149,6 +149,9 @@ public:
     // Makes the window the foreground window (and raises the event) and waits until it is.
     bool MakeForeground(size_t index);
     void Move(size_t index, int x, int y);
+    enum Action { kHide = 1, kShowNoActivate, kRename, kRenameBack, kDestroy };
+    // Has the helper do it (raising its event) and waits until it is logged as done.
+    bool Act(size_t index, Action action);
     std::vector<LoggedEvent> Events() const;
     std::vector<LoggedEvent> Closes(int index = -1) const;
     bool WaitCloses(size_t count, int timeoutMs, int index = -1) const;

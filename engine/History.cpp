@@ -1,0 +1,98 @@
+#include "History.h"
+
+#include <utility>
+
+void CHistory::LogAction(const void* rule, CActionEntry entry) {
+    if (entry.action == EAction::CloseAsked || entry.action == EAction::ScheduledDone ||
+        entry.action == EAction::Applied)
+        ++m_closeCounts[rule];
+    m_entries.push_front(std::move(entry));
+    if (m_entries.size() > kCapacity)
+        m_entries.pop_back();
+}
+
+int CHistory::CloseCount(const void* rule) const {
+    const auto it = m_closeCounts.find(rule);
+    return it == m_closeCounts.end() ? 0 : it->second;
+}
+
+const WCHAR16* HistoryColumnCaption(int column) {
+    static const WCHAR16* const kCaptions[kHistoryColumnCount] = {
+        _T("Time"), _T("Caption"), _T("Class"),        _T("Program"),
+        _T("Rule"), _T("Name"),    _T("What Happened")};
+    return column >= 0 && column < kHistoryColumnCount ? kCaptions[column] : _T("");
+}
+
+CString ActionText(const CActionEntry& entry) {
+    CString text;
+    switch (entry.action) {
+    case EAction::CloseAsked:
+        text = _T("Asked to close");
+        break;
+    case EAction::CloseScheduled:
+        text.Format(_T("Close scheduled after %d ms"), entry.nDelayMs);
+        break;
+    case EAction::ScheduledDone:
+        text = _T("Scheduled close done");
+        break;
+    case EAction::ScheduledDropped:
+        text.Format(_T("Scheduled close dropped: %s"), entry.strDetail);
+        break;
+    case EAction::Refused:
+        text.Format(_T("Refused by Windows: %s"), entry.strDetail);
+        break;
+    case EAction::Applied:
+        text = _T("Asked to close (Apply Rules)");
+        break;
+    }
+    return text;
+}
+
+CString HistoryCellText(const CActionEntry& entry, int column) {
+    CString text;
+    switch (column) {
+    case 0:
+        return entry.strTime;
+    case 1:
+        return entry.strCaption;
+    case 2:
+        return entry.strClass;
+    case 3:
+        return entry.strProgram;
+    case 4:
+        if (entry.nRule > 0)
+            text.Format(_T("%d"), entry.nRule);
+        return text;
+    case 5:
+        return entry.strRuleName;
+    case 6:
+        return ActionText(entry);
+    default:
+        return text;
+    }
+}
+
+CString TabLine(const CString* cells, int count) {
+    CString line;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            line += _T('\t');
+        line += cells[i];
+    }
+    return line;
+}
+
+CString HistoryText(const CHistory& history) {
+    CString cells[kHistoryColumnCount];
+    for (int c = 0; c < kHistoryColumnCount; ++c)
+        cells[c] = HistoryColumnCaption(c);
+    CString text = TabLine(cells, kHistoryColumnCount);
+    text += _T("\r\n");
+    for (size_t i = 0; i < history.GetCount(); ++i) {
+        for (int c = 0; c < kHistoryColumnCount; ++c)
+            cells[c] = HistoryCellText(history.GetAt(i), c);
+        text += TabLine(cells, kHistoryColumnCount);
+        text += _T("\r\n");
+    }
+    return text;
+}

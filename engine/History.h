@@ -1,0 +1,70 @@
+// CHistory: what the rules did, in memory only: the latest actions, newest first, and how many
+// windows each rule asked to close since the program started.
+#pragma once
+
+#include "framework/String.h"
+
+#include <cstddef>
+#include <deque>
+#include <map>
+
+enum class EAction {
+    CloseAsked,       // WM_CLOSE posted at once
+    CloseScheduled,   // a close will follow after the rule's delay
+    ScheduledDone,    // the delayed WM_CLOSE was posted
+    ScheduledDropped, // the delayed close found its window gone or no longer matching
+    Refused,          // Windows refused the post
+    Applied,          // WM_CLOSE posted by "Apply Rules to Open Windows Now"
+};
+
+struct CActionEntry {
+    CString strTime;
+    CString strCaption;
+    CString strClass;
+    CString strProgram; // empty where not known
+    int nRule = 0;      // the rule's number from 1
+    CString strRuleName;
+    EAction action = EAction::CloseAsked;
+    int nDelayMs = 0;  // CloseScheduled: the delay
+    CString strDetail; // ScheduledDropped: why; Refused: the system's words
+};
+
+// Where the watcher reports each decision. `rule` identifies the rule record for the count.
+class IActionLog {
+public:
+    virtual void LogAction(const void* rule, CActionEntry entry) = 0;
+
+protected:
+    ~IActionLog() = default;
+};
+
+class CHistory : public IActionLog {
+public:
+    static constexpr size_t kCapacity = 500;
+
+    void LogAction(const void* rule, CActionEntry entry) override;
+    size_t GetCount() const { return m_entries.size(); }
+    // 0 is the newest.
+    const CActionEntry& GetAt(size_t i) const { return m_entries[i]; }
+    void Clear() { m_entries.clear(); }
+    // How many windows the rule asked to close (at once, after its delay, or applied).
+    int CloseCount(const void* rule) const;
+    // A deleted rule's count goes with it, so that a new record at its address starts at 0.
+    void ForgetRule(const void* rule) { m_closeCounts.erase(rule); }
+
+private:
+    std::deque<CActionEntry> m_entries;
+    std::map<const void*, int> m_closeCounts;
+};
+
+// The columns of the history list.
+inline constexpr int kHistoryColumnCount = 7;
+const WCHAR16* HistoryColumnCaption(int column);
+CString HistoryCellText(const CActionEntry& entry, int column);
+// What happened, in words.
+CString ActionText(const CActionEntry& entry);
+// Cells joined by tabs: one line to copy.
+CString TabLine(const CString* cells, int count);
+// Every entry, newest first, one tab-separated line each ending in CR LF, under a line of
+// column names.
+CString HistoryText(const CHistory& history);
