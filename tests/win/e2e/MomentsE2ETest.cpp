@@ -51,11 +51,11 @@ protected:
     }
 
     static TargetSpec Target(const wchar_t* caption, const wchar_t* cls, int x) {
-        TargetSpec spec;
-        spec.caption = caption;
-        spec.cls = cls;
-        spec.x = x;
-        return spec;
+        TargetSpec target;
+        target.caption = caption;
+        target.cls = cls;
+        target.x = x;
+        return target;
     }
 
     QuellixProcess app;
