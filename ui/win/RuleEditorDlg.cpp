@@ -184,6 +184,14 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
     rule->m_strName = m_strName;
     rule->m_bMatchTitle = m_bCheckTitle;
     rule->m_bMatchClass = m_bCheckClass;
+    rule->m_bMatchLocation = m_bCheckLocation;
+    rule->m_bMatchDimensions = m_bCheckDimensions;
+    rule->m_bMatchStyle = m_bCheckStyle;
+    rule->m_bMatchExStyle = m_bCheckExStyle;
+    rule->m_nDelayMs = m_nDelay;
+    rule->m_dwTriggers = (m_bTriggerForeground ? kTriggerForeground : 0) |
+                         (m_bTriggerTitle ? kTriggerTitleChange : 0) |
+                         (m_bTriggerShown ? kTriggerShown : 0);
     const CString problem = RuleProblem(*rule);
     if (!problem.IsEmpty()) {
         MessageBox(problem, nullptr, MB_OK | MB_ICONINFORMATION);
@@ -191,16 +199,6 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
     }
     m_pNewRule = std::move(rule);
     m_pResult = m_pNewRule.get();
-    m_pResult->m_bMatchTitle = m_bCheckTitle;
-    m_pResult->m_bMatchClass = m_bCheckClass;
-    m_pResult->m_bMatchLocation = m_bCheckLocation;
-    m_pResult->m_bMatchDimensions = m_bCheckDimensions;
-    m_pResult->m_bMatchStyle = m_bCheckStyle;
-    m_pResult->m_bMatchExStyle = m_bCheckExStyle;
-    m_pResult->m_nDelayMs = m_nDelay;
-    m_pResult->m_dwTriggers = (m_bTriggerForeground ? kTriggerForeground : 0) |
-                              (m_bTriggerTitle ? kTriggerTitleChange : 0) |
-                              (m_bTriggerShown ? kTriggerShown : 0);
 
     CDialog::OnOK();
 }
