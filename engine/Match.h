@@ -84,14 +84,26 @@ inline bool RuleMatchesWindow(const CRuleSet& rules, int i, const CWindowSnapsho
 }
 
 // Calls onMatch(i) for every rule i of the set that matches the window, in rule order.
+// Most rules are rejected by their signature; the key's test and the texts then decide.
 template <class OnMatch>
 void ScanRules(const CRuleSet& rules, const CWindowSnapshot& window, OnMatch&& onMatch) {
     const CWindowKey w(window);
+    // The window's signature for each set of compact criteria, made when a rule first uses it.
+    std::uint32_t signatures[CRuleKey::kCompact + 1];
+    std::uint64_t made = 0;
     const CRuleKey* keys = rules.Keys().data();
     const int count = rules.GetCount();
-    for (int i = 0; i < count; ++i)
-        if (KeyAdmits(keys[i], w) && RuleTextsMatch(rules, i, window))
+    for (int i = 0; i < count; ++i) {
+        const CRuleKey& key = keys[i];
+        const std::uint32_t compact = key.flags & CRuleKey::kCompact;
+        if (!((made >> compact) & 1)) {
+            signatures[compact] = KeySignature(compact, w);
+            made |= std::uint64_t{1} << compact;
+        }
+        if (key.signature == signatures[compact] && KeyAdmits(key, w) &&
+            RuleTextsMatch(rules, i, window))
             onMatch(i);
+    }
 }
 
 // Rule i of the set against the window now, exactly as the scan tests it.

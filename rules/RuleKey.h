@@ -25,10 +25,14 @@ struct CRuleKey {
     static constexpr std::uint32_t kProcess = 64;
     // Set on a disabled rule and failed by every window.
     static constexpr std::uint32_t kDisabled = 128;
+    // The criteria compared through the compact values alone.
+    static constexpr std::uint32_t kCompact = 63;
 
     // Criteria checked against the compact values: a failed one leaves its bit.
 
     std::uint32_t flags = 0;
+    // KeySignature of the compact criteria: a window whose values pass them has the same one.
+    std::uint32_t signature = 0;
     DWORD style = 0;
     DWORD exStyle = 0;
     LONG left = 0;
@@ -46,3 +50,32 @@ struct CRuleKey {
 
     static CRuleKey Of(const CWindowInfo& rule);
 };
+
+// A hash of the values that the criteria in `compact` compare, for a rule's key and a window's
+// alike. Each step is a bijection of the hash so far, so values that differ in one criterion
+// never share a signature; a scan rejects most rules by it alone.
+template <class Values> std::uint32_t KeySignature(std::uint32_t compact, const Values& v) {
+    std::uint32_t h = 2166136261u ^ compact;
+    const auto mix = [&h](std::uint32_t value) { h = (h ^ value) * 16777619u; };
+    if (compact & CRuleKey::kStyle)
+        mix(v.style);
+    if (compact & CRuleKey::kExStyle)
+        mix(v.exStyle);
+    if (compact & CRuleKey::kTitle) {
+        mix(v.titleLength);
+        mix(v.titleHash);
+    }
+    if (compact & CRuleKey::kClass) {
+        mix(v.classLength);
+        mix(v.classHash);
+    }
+    if (compact & CRuleKey::kLocation) {
+        mix(static_cast<std::uint32_t>(v.left));
+        mix(static_cast<std::uint32_t>(v.top));
+    }
+    if (compact & CRuleKey::kDimensions) {
+        mix(v.width);
+        mix(v.height);
+    }
+    return h;
+}

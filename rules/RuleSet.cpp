@@ -75,6 +75,7 @@ CRuleKey CRuleKey::Of(const CWindowInfo& rule) {
     key.titleHash = TextHash(rule.m_strTitle.View());
     key.classLength = static_cast<std::uint32_t>(rule.m_strClass.GetLength());
     key.classHash = TextHash(rule.m_strClass.View());
+    key.signature = KeySignature(key.flags & kCompact, key);
     return key;
 }
 
