@@ -33,6 +33,9 @@ struct CActionEntry {
 class IActionLog {
 public:
     virtual void LogAction(const void* rule, CActionEntry entry) = 0;
+    // Once after a burst of actions, from the message loop: time to draw them. Drawing at each
+    // action would compete with the window that was just asked to close.
+    virtual void ShowActions() {}
 
 protected:
     ~IActionLog() = default;

@@ -3,8 +3,12 @@
 #include "framework/win/Handle.h"
 
 const CWindowSnapshot& CSnapshotReader::Read(HWND hwnd, bool withProcess) {
+    ReadCaption(hwnd);
+    return ReadAfterCaption(hwnd, withProcess);
+}
+
+const CWindowSnapshot& CSnapshotReader::ReadAfterCaption(HWND hwnd, bool withProcess) {
     m_snapshot.strClass = ReadClass(hwnd);
-    m_snapshot.strTitle = ReadCaption(hwnd);
     m_snapshot.rcWindow = RECT{0, 0, 0, 0};
     ::GetWindowRect(hwnd, &m_snapshot.rcWindow);
     m_snapshot.dwStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
@@ -43,7 +47,7 @@ StringView CSnapshotReader::ReadCaption(HWND hwnd) {
         if (n < 0)
             n = 0;
         if (static_cast<size_t>(n) + 1 < m_caption.size())
-            return StringView(m_caption.data(), static_cast<size_t>(n));
+            return m_snapshot.strTitle = StringView(m_caption.data(), static_cast<size_t>(n));
         m_caption.resize(m_caption.size() * 2);
     }
 }

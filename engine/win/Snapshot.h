@@ -12,6 +12,9 @@ public:
     // the first caption of a size, reading allocates nothing. The process image is read only
     // when asked (it opens the process).
     const CWindowSnapshot& Read(HWND hwnd, bool withProcess = false);
+    // The same, with the caption that ReadCaption read last: for a reader that looks at the
+    // caption before it reads the rest.
+    const CWindowSnapshot& ReadAfterCaption(HWND hwnd, bool withProcess);
     // The class name alone, and the stored caption alone, whole; each stays valid until the
     // next read of the same text.
     StringView ReadClass(HWND hwnd);

@@ -80,6 +80,8 @@ void CWatcher::LogAction(const void* rule, CActionEntry entry) {
     ::GetLocalTime(&now);
     entry.strTime = LocalTimeText(now);
     m_pLog->LogAction(rule, std::move(entry));
+    m_bReportActions = true;
+    WaitToReport();
 }
 
 void CWatcher::SetActionLog(IActionLog* log) {
@@ -119,7 +121,7 @@ void CWatcher::CheckWindowAt(HWND hwnd, DWORD trigger) {
     owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
     if (owner.threadId == 0 || owner.processId == ::GetCurrentProcessId())
         return;
-    const CWindowSnapshot& window = m_momentReader.Read(hwnd, m_rules.NeedsProcess());
+    const CWindowSnapshot& window = m_momentReader.ReadAfterCaption(hwnd, m_rules.NeedsProcess());
     m_autoClose.OnEvent(hwnd, window, owner, trigger);
 }
 
@@ -222,7 +224,11 @@ void CWatcher::CheckWindowAgainstRules(HWND hwnd, CWindowOwner owner) {
     // The image only while an enabled rule compares the program: it opens the process.
     m_pWindow = &m_reader.Read(hwnd, m_rules.NeedsProcess());
     m_autoClose.OnForeground(hwnd, *m_pWindow, owner);
+    m_bReportWindow = true;
+    WaitToReport();
+}
 
+void CWatcher::WaitToReport() {
     // The report comes after the closes, from the message loop: a burst of events writes the
     // status line once, with the last window. A thread timer, so that its id is the system's.
     if (m_nReportTimer == 0)
@@ -230,8 +236,12 @@ void CWatcher::CheckWindowAgainstRules(HWND hwnd, CWindowOwner owner) {
 }
 
 void CWatcher::FlushReport() {
-    if (m_nReportTimer == 0 || m_pWindow == nullptr)
+    if (m_nReportTimer == 0)
         return;
     ::KillTimer(nullptr, std::exchange(m_nReportTimer, 0));
-    m_report.ShowForegroundReport(FormatForegroundReport(LocalTimeText(m_time).View(), *m_pWindow));
+    if (std::exchange(m_bReportWindow, false) && m_pWindow != nullptr)
+        m_report.ShowForegroundReport(
+            FormatForegroundReport(LocalTimeText(m_time).View(), *m_pWindow));
+    if (std::exchange(m_bReportActions, false) && m_pLog != nullptr)
+        m_pLog->ShowActions();
 }

@@ -41,7 +41,7 @@ public:
     void CheckWindowAgainstRules(HWND hwnd, CWindowOwner owner);
     // Drops the pending close of a rule that is being deleted.
     void CancelPendingClose(CWindowInfo& rule);
-    // Hands the waiting report, if any, to the host now.
+    // Hands the waiting report, if any, to the host now, and lets the log show its actions.
     void FlushReport();
 
     // Every decision is told to `log` from now on (null: to nobody), with its local time.
@@ -85,9 +85,12 @@ private:
     // The latest event, kept until it is reported: the reader's buffers are reused from event
     // to event, and its snapshot stays valid until the next one.
     CSnapshotReader m_reader;
-    CSnapshotReader m_timerReader; // a delay's second look, which must not touch the report's
+    CSnapshotReader m_timerReader;  // a delay's second look, which must not touch the report's
     CSnapshotReader m_momentReader; // title changes and shows, never reported
     const CWindowSnapshot* m_pWindow = nullptr;
     SYSTEMTIME m_time{};
-    UINT_PTR m_nReportTimer = 0; // a report waits while this one-shot timer runs
+    UINT_PTR m_nReportTimer = 0;   // a report waits while this one-shot timer runs
+    bool m_bReportWindow = false;  // ... of the latest foreground window
+    bool m_bReportActions = false; // ... of the actions logged since the last one
+    void WaitToReport();
 };

@@ -90,6 +90,9 @@ void CQuellixDlg::EndMoments() {
 
 void CQuellixDlg::LogAction(const void* rule, CActionEntry entry) {
     m_history.LogAction(rule, std::move(entry));
+}
+
+void CQuellixDlg::ShowActions() {
     // The "Closed" column may have changed; it is drawn from the history.
     ::InvalidateRect(m_listRules, nullptr, FALSE);
     if (m_pHistoryDlg != nullptr)

@@ -164,6 +164,7 @@ protected:
     // When rules act, history, pause and apply (ui/win/Moments.cpp)
     bool OnMomentsMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void LogAction(const void* rule, CActionEntry entry) override;
+    void ShowActions() override;
     void OnRuleListKey(NMHDR* nmhdr, LRESULT* result);
     void OnWindowListKey(NMHDR* nmhdr, LRESULT* result);
     void SetupClosedColumn();

@@ -199,9 +199,18 @@ LRESULT CALLBACK CountThreadTimers(int code, WPARAM wp, LPARAM lp) {
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
+// Takes the actions as they happen; is told once after a burst that they may be drawn.
+struct CountingLog : IActionLog {
+    int logged = 0, shown = 0;
+    void LogAction(const void*, CActionEntry) override { ++logged; }
+    void ShowActions() override { ++shown; }
+};
+
 TEST_F(Watcher, ABurstOfEventsWritesTheStatusLineOnceWithTheLastWindowAfterTheCloses) {
     ASSERT_TRUE(targets.Start(TwoWindows()));
     AddRule(A, Class, 0);
+    CountingLog log;
+    dlg->Watcher().SetActionLog(&log);
     ::SetDlgItemTextW(dlg->m_hWnd, IDC_STATUS, L"before");
     int writes = 0;
     HWND status = ::GetDlgItem(dlg->m_hWnd, IDC_STATUS);
@@ -210,6 +219,8 @@ TEST_F(Watcher, ABurstOfEventsWritesTheStatusLineOnceWithTheLastWindowAfterTheCl
     dlg->Watcher().CheckWindowAgainstRules(targets.Window(A));
     dlg->Watcher().CheckWindowAgainstRules(targets.Window(B));
     EXPECT_EQ(Status(), L"before");
+    EXPECT_EQ(log.logged, 1);
+    EXPECT_EQ(log.shown, 0); // drawing would compete with the window asked to close
     EXPECT_TRUE(targets.WaitCloses(1, 5000, static_cast<int>(A)));
     ASSERT_TRUE(WaitFor([&] { return Status() != L"before"; }, 5000));
     ExpectReport(Status(), targets.Window(B), L"Beta", L"QxBeta");
@@ -221,6 +232,8 @@ TEST_F(Watcher, ABurstOfEventsWritesTheStatusLineOnceWithTheLastWindowAfterTheCl
     ::UnhookWindowsHookEx(hook);
     EXPECT_EQ(g_threadTimerTicks, 0);
     EXPECT_EQ(writes, 1);
+    EXPECT_EQ(log.shown, 1);
+    dlg->Watcher().SetActionLog(nullptr);
     ::RemoveWindowSubclass(status, CountTextWrites, 1);
 }
 
