@@ -88,7 +88,7 @@ endif()
 # Measurement programs of the Win32 code, run on demand under Wine, not by ctest:
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/WindowListBench.exe [windows] [rounds]
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/CloseLatency.exe [events] [rounds]
-#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/IdleMessages.exe [seconds] [control]
+#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/IdleMessages.exe [seconds] [control | flood | flood-rule]
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/RuleListPaintBench.exe [rules] [rounds]
 foreach(name WindowListBench CloseLatency IdleMessages RuleListPaintBench)
   add_executable(${name} bench/win/${name}.cpp ${QUELLIX_RC})
@@ -105,6 +105,7 @@ foreach(name BareCloser LatencyTarget)
 endforeach()
 target_link_libraries(BareCloser PRIVATE quellix_win)
 add_dependencies(CloseLatency BareCloser LatencyTarget)
+add_dependencies(IdleMessages LatencyTarget)
 if(MINGW)
   # Wide entry point: wmain.
   target_link_options(WindowListBench PRIVATE -municode)

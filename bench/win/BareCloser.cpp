@@ -1,7 +1,8 @@
 // The least a program can do per foreground event: hook it and post WM_CLOSE; with "props" it
 // also reads the window as the watcher does (class, whole caption, rectangle, styles) through
-// the same reader, with "process" its process image as well. The yardsticks for the watcher's
-// own latency (CloseLatency.exe).
+// the same reader, with "process" its process image as well; with "title" or "shown" it hooks
+// a top-level window's title change or show instead, and reads the window. The yardsticks for
+// the watcher's own latency (CloseLatency.exe).
 #include "engine/win/Snapshot.h"
 
 #include <cwchar>
@@ -10,10 +11,11 @@ namespace {
 
 bool g_bReadProps = false;
 bool g_bReadProcess = false;
+DWORD g_event = EVENT_SYSTEM_FOREGROUND;
 CSnapshotReader g_reader;
 
 void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject, LONG, DWORD, DWORD) {
-    if (event != EVENT_SYSTEM_FOREGROUND || idObject != OBJID_WINDOW || hwnd == nullptr)
+    if (event != g_event || idObject != OBJID_WINDOW || hwnd == nullptr)
         return;
     if (g_bReadProps)
         g_reader.Read(hwnd, g_bReadProcess);
@@ -24,10 +26,14 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject, LONG
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
     g_bReadProcess = std::wcscmp(commandLine, L"process") == 0;
-    g_bReadProps = g_bReadProcess || std::wcscmp(commandLine, L"props") == 0;
-    HWINEVENTHOOK hook =
-        ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnEvent, 0, 0,
-                          WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    if (std::wcscmp(commandLine, L"title") == 0)
+        g_event = EVENT_OBJECT_NAMECHANGE;
+    else if (std::wcscmp(commandLine, L"shown") == 0)
+        g_event = EVENT_OBJECT_SHOW;
+    g_bReadProps = g_bReadProcess || g_event != EVENT_SYSTEM_FOREGROUND ||
+                   std::wcscmp(commandLine, L"props") == 0;
+    HWINEVENTHOOK hook = ::SetWinEventHook(g_event, g_event, nullptr, OnEvent, 0, 0,
+                                           WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
         ::DispatchMessageW(&msg);

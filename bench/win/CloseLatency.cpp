@@ -1,10 +1,11 @@
 // Time from a window's foreground event to its WM_CLOSE: the real main dialog (in this
-// process) with 1 and with 10,000 rules, against two yardsticks: BareCloser.exe, which only
-// hooks and posts, and "BareCloser.exe props", which also reads the window properties that the
-// watcher compares. The target (LatencyTarget.exe) measures in its own process; the phases
-// alternate, so that all of them see the same machine. The last phase leaves the status line
-// unwritten, to show what writing it costs. Then what each part of the watcher's
-// work per event costs, called in a loop.
+// process) with 1 and with 10,000 rules, and with one rule checked when the window's title
+// changes or when it is shown (from those events), against two yardsticks: BareCloser.exe,
+// which only hooks and posts, and "BareCloser.exe props", which also reads the window
+// properties that the watcher compares. The target (LatencyTarget.exe) measures in its own process;
+// the phases alternate, so that all of them see the same machine. The last phase leaves the status
+// line unwritten, to show what writing it costs. Then what each part of the watcher's work per
+// event costs, called in a loop.
 //   CloseLatency.exe [events per phase, default 100] [rounds, default 3]
 #include "bench/win/PerRowList.h"
 #include "engine/Report.h"
@@ -56,10 +57,16 @@ std::vector<long long> Samples() {
     return out;
 }
 
-// Raises `events` foreground events one after the other; the latencies in microseconds.
+// The target's event (its "QuellixBench.Fire" wParam) for a rule's moment.
+WPARAM EventFor(DWORD trigger) {
+    return trigger == kTriggerTitleChange ? 1 : trigger == kTriggerShown ? 2 : 0;
+}
+
+// Raises `events` events of the moment `trigger` one after the other; the latencies in
+// microseconds.
 // Waits in GetMessage, as the program's own loop does, so that the hook is served as soon as
 // its event arrives.
-std::vector<long long> Measure(int events) {
+std::vector<long long> Measure(int events, DWORD trigger = kTriggerForeground) {
     // The start of the phase (a new process, the dialog's tray icon in the desktop's taskbar)
     // keeps the machine busy for a moment; nothing is timed before it has settled.
     WaitFor([] { return false; }, 500);
@@ -67,7 +74,7 @@ std::vector<long long> Measure(int events) {
     const UINT closed = ::RegisterWindowMessageW(L"QuellixBench.Closed");
     const size_t start = Samples().size();
     for (int i = 0; i < events; ++i) {
-        ::PostMessageW(g_target, fire, 0, 0);
+        ::PostMessageW(g_target, fire, EventFor(trigger), 0);
         const UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, nullptr);
         MSG msg;
         while (::GetMessageW(&msg, nullptr, 0, 0) > 0 && msg.message != closed) {
@@ -101,9 +108,12 @@ class CNoStatusDlg : public CQuellixDlg {
 
 // The dialog with `rules` rules, of which only the first or the last matches. The others
 // differ from the window only in the last unit of their class name.
-// `program`: one rule that compares only the program, LatencyTarget.exe.
+// `program`: one rule that compares only the program, LatencyTarget.exe. `trigger`: the rules'
+// one moment, and the event raised; a title-change rule compares the title too, which the
+// event sets back to the target's own.
 std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events,
-                                     bool writeStatus = true, bool program = false) {
+                                     bool writeStatus = true, bool program = false,
+                                     DWORD trigger = kTriggerForeground) {
     ResetDataFolder(); // no rules saved by the previous phase
     std::unique_ptr<CQuellixDlg> dlg =
         writeStatus ? std::make_unique<CQuellixDlg>() : std::make_unique<CNoStatusDlg>();
@@ -124,24 +134,30 @@ std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events,
                 rule->m_bMatchProcess = TRUE;
                 rule->m_strProcess = L"LatencyTarget.exe";
             }
+            rule->m_dwTriggers = trigger;
+            if (trigger == kTriggerTitleChange) {
+                rule->m_bMatchTitle = TRUE;
+                rule->m_strTitle = L"Latency target";
+            }
             dlg->AppendRuleRow(std::move(rule));
         }
     }
-    std::vector<long long> samples = Measure(events);
+    std::vector<long long> samples = Measure(events, trigger);
     ::DestroyWindow(dlg->m_hWnd);
     g_pMainDlg = nullptr;
     return samples;
 }
 
 // A yardstick program in its own process, in place of the dialog.
-std::vector<long long> MeasureCloser(const wchar_t* arguments, int events) {
+std::vector<long long> MeasureCloser(const wchar_t* arguments, int events,
+                                     DWORD trigger = kTriggerForeground) {
     Process closer;
     if (!closer.Start(L"\"" + BinaryPath(L"BareCloser.exe") + L"\" " + arguments) ||
         !closer.WaitIdle(10000)) {
         std::printf("BareCloser.exe did not start\n");
         std::exit(1);
     }
-    std::vector<long long> samples = Measure(events);
+    std::vector<long long> samples = Measure(events, trigger);
     closer.Kill();
     return samples;
 }
@@ -294,7 +310,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::vector<long long> bare, props, process, one, programRule, manyLast, manyFirst, noStatus;
+    std::vector<long long> bare, props, process, titleHook, shownHook, one, programRule,
+        titleChange, shown, manyLast, manyFirst, noStatus;
     auto append = [](std::vector<long long>& to, const std::vector<long long>& from) {
         to.insert(to.end(), from.begin(), from.end());
     };
@@ -302,8 +319,12 @@ int main(int argc, char** argv) {
         append(bare, MeasureCloser(L"", events));
         append(props, MeasureCloser(L"props", events));
         append(process, MeasureCloser(L"process", events));
+        append(titleHook, MeasureCloser(L"title", events, kTriggerTitleChange));
+        append(shownHook, MeasureCloser(L"shown", events, kTriggerShown));
         append(one, MeasureDialog(1, true, events));
         append(programRule, MeasureDialog(1, true, events, true, true));
+        append(titleChange, MeasureDialog(1, true, events, true, false, kTriggerTitleChange));
+        append(shown, MeasureDialog(1, true, events, true, false, kTriggerShown));
         append(manyLast, MeasureDialog(10000, false, events));
         append(manyFirst, MeasureDialog(10000, true, events));
         append(noStatus, MeasureDialog(10000, false, events, false));
@@ -317,6 +338,14 @@ int main(int argc, char** argv) {
     Print("1 program rule", programRule, bareMedian, propsMedian);
     std::printf("1 program rule / process hook: %.2f\n",
                 static_cast<double>(Median(programRule)) / static_cast<double>(Median(process)));
+    Print("title hook", titleHook, bareMedian, propsMedian);
+    Print("1 title rule", titleChange, bareMedian, propsMedian);
+    std::printf("1 title rule / title hook: %.2f\n",
+                static_cast<double>(Median(titleChange)) / static_cast<double>(Median(titleHook)));
+    Print("shown hook", shownHook, bareMedian, propsMedian);
+    Print("1 shown rule", shown, bareMedian, propsMedian);
+    std::printf("1 shown rule / shown hook: %.2f\n",
+                static_cast<double>(Median(shown)) / static_cast<double>(Median(shownHook)));
     Print("10000, last", manyLast, bareMedian, propsMedian);
     Print("10000, first", manyFirst, bareMedian, propsMedian);
     Print("10000 no status", noStatus, bareMedian, propsMedian);

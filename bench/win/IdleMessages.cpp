@@ -2,9 +2,15 @@
 // nothing. For a number of seconds after its start-up this counts every wake-up of the message
 // loop, every message the thread takes from its queue (WH_GETMESSAGE) and every message sent
 // to its windows (WH_CALLWNDPROC), by message and window class.
-//   IdleMessages.exe [seconds, default 10] [control]
-// With "control", a 1-second timer runs on the dialog: the counts must then show it.
+//   IdleMessages.exe [seconds, default 10] [control | flood | flood-rule | flood-hook]
+// With "control", a 1-second timer runs on the dialog: the counts must then show it. With
+// "flood", another program's window renames itself 1,000 times a second meanwhile, each time
+// with its event; "flood-rule" adds an enabled rule, checked when a title changes, that never
+// matches it; "flood-hook" adds, in place of such a rule, a hook of the title-change event of
+// its own that does nothing: what receiving the events costs at all. Then the dialog's
+// process's CPU time is shown too.
 #include "bench/win/ThreadHook.h"
+#include "framework/win/Handle.h"
 #include "res/resource.h"
 #include "rules/WindowInfo.h"
 #include "support/Driver.h"
@@ -17,6 +23,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 using namespace qt;
 
@@ -27,6 +34,7 @@ CInProcessTestApp theBenchApp;
 using CCounts = std::map<std::pair<UINT, std::wstring>, int>;
 CCounts g_taken;
 CCounts g_sent;
+UINT_PTR g_done = 0; // the timer that ends a flood's run: not counted
 
 void Count(CCounts& counts, UINT msg, HWND hwnd) {
     WCHAR cls[64] = {};
@@ -38,7 +46,8 @@ void Count(CCounts& counts, UINT msg, HWND hwnd) {
 LRESULT CALLBACK OnGetMessage(int code, WPARAM wp, LPARAM lp) {
     if (code == HC_ACTION && wp == PM_REMOVE) {
         const MSG& m = *reinterpret_cast<const MSG*>(lp);
-        Count(g_taken, m.message, m.hwnd);
+        if (m.message != WM_TIMER || m.hwnd != nullptr || m.wParam != g_done || g_done == 0)
+            Count(g_taken, m.message, m.hwnd);
     }
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
@@ -67,11 +76,25 @@ std::unique_ptr<CWindowInfo> Rule(const wchar_t* cls, int delayMs) {
     return rule;
 }
 
+void CALLBACK IgnoreEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
+
+double CpuMs() {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& t) {
+        return static_cast<double>(ULARGE_INTEGER{{t.dwLowDateTime, t.dwHighDateTime}}.QuadPart) /
+               10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    const bool control = argc > 2 && std::string(argv[2]) == "control";
+    const std::string mode = argc > 2 ? argv[2] : "";
+    const bool control = mode == "control";
+    const bool flood = mode == "flood" || mode == "flood-rule" || mode == "flood-hook";
     ResetProfile();
     ResetDataFolder();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
@@ -85,6 +108,26 @@ int main(int argc, char** argv) {
     }
     dlg.AppendRuleRow(Rule(L"QxIdleNever", 0));
     dlg.AppendRuleRow(Rule(L"QxIdleNeverDelayed", 5000));
+    if (mode == "flood-rule") {
+        auto rule = Rule(L"QxLatencyTarget", 0);
+        rule->m_bMatchTitle = TRUE;
+        rule->m_strTitle = L"Never this title";
+        rule->m_dwTriggers = kTriggerTitleChange;
+        dlg.AppendRuleRow(std::move(rule));
+    }
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring log = std::wstring(temp) + L"qx-flood.log";
+    ::DeleteFileW(log.c_str());
+    Process flooder;
+    HWND target = nullptr;
+    if (flood &&
+        (!flooder.Start(L"\"" + BinaryPath(L"LatencyTarget.exe") + L"\" " + log) || !WaitFor([&] {
+            return (target = ::FindWindowW(L"QxLatencyTarget", nullptr)) != nullptr;
+        }))) {
+        std::printf("LatencyTarget.exe did not start\n");
+        return 1;
+    }
     dlg.ShowWindow(SW_SHOW);
     ::UpdateWindow(dlg.m_hWnd);
     PumpMessages(); // the start-up's own messages
@@ -93,18 +136,51 @@ int main(int argc, char** argv) {
 
     CThreadHook taking = HookThisThread(WH_GETMESSAGE, OnGetMessage);
     CThreadHook sending = HookThisThread(WH_CALLWNDPROC, OnSend);
+    if (flood)
+        ::PostMessageW(target, ::RegisterWindowMessageW(L"QuellixBench.Flood"),
+                       static_cast<WPARAM>(seconds) * 1000, 0);
+    const CWinEventHook bare(
+        mode != "flood-hook" ? nullptr
+                             : ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE,
+                                                 nullptr, IgnoreEvent, 0, 0,
+                                                 WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS));
+    const double cpuStart = CpuMs();
     int wakeUps = 0;
-    const DWORD start = ::GetTickCount();
-    for (DWORD elapsed = 0; elapsed < static_cast<DWORD>(seconds) * 1000;
-         elapsed = ::GetTickCount() - start) {
-        const DWORD left = static_cast<DWORD>(seconds) * 1000 - elapsed;
-        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT) == WAIT_OBJECT_0) {
-            ++wakeUps;
-            PumpMessages();
+    if (flood) {
+        // The program's own loop, so that the events cost what they cost it.
+        g_done = ::SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, nullptr);
+        MSG msg;
+        while (::GetMessageW(&msg, nullptr, 0, 0) > 0 &&
+               !(msg.message == WM_TIMER && msg.wParam == g_done)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::KillTimer(nullptr, g_done);
+    } else {
+        const DWORD start = ::GetTickCount();
+        for (DWORD elapsed = 0; elapsed < static_cast<DWORD>(seconds) * 1000;
+             elapsed = ::GetTickCount() - start) {
+            const DWORD left = static_cast<DWORD>(seconds) * 1000 - elapsed;
+            if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT) ==
+                WAIT_OBJECT_0) {
+                ++wakeUps;
+                PumpMessages();
+            }
         }
     }
-    std::printf("%d s idle, %d rules, none pending\nwake-ups of the message loop: %d\n", seconds,
-                dlg.Rules().GetCount(), wakeUps);
+    const double cpu = CpuMs() - cpuStart;
+    std::printf("%d s idle, %d rules, none pending\n", seconds, dlg.Rules().GetCount());
+    if (!flood)
+        std::printf("wake-ups of the message loop: %d\n", wakeUps);
+    std::printf("CPU time: %.0f ms, %.2f%% of one core\n", cpu, cpu / (seconds * 10.0));
+    if (flood) {
+        // The flooder's count and its time, once it is done.
+        std::vector<BYTE> line;
+        WaitFor([&] { return !(line = ReadFileBytes(log)).empty() && line.back() == '\n'; });
+        std::printf("renames (count, us): %.*s", static_cast<int>(line.size()),
+                    reinterpret_cast<const char*>(line.data()));
+        flooder.Kill();
+    }
     int timers = 0;
     for (const auto& [key, n] : g_taken)
         timers += key.first == WM_TIMER ? n : 0;
