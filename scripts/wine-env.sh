@@ -6,6 +6,9 @@
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   QUELLIX_WINE=/usr/lib/wine/wine
   QUELLIX_PRESET=windows
+  # A 32-bit prefix, as a 32-bit Windows: the tray's helpers then run with the tests' own
+  # pointer size, which the tray probe of the tests needs to read the icons' tips.
+  export WINEARCH=win32
 else
   QUELLIX_WINE=/usr/lib/wine/wine64
   QUELLIX_PRESET=windows64
