@@ -6,9 +6,6 @@
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   QUELLIX_WINE=/usr/lib/wine/wine
   QUELLIX_PRESET=windows
-  # A 32-bit prefix, as a 32-bit Windows: the tray's helpers then run with the tests' own
-  # pointer size, which the tray probe of the tests needs to read the icons' tips.
-  export WINEARCH=win32
 else
   QUELLIX_WINE=/usr/lib/wine/wine64
   QUELLIX_PRESET=windows64
@@ -46,7 +43,14 @@ quellix_init_prefix() {
   local prefix=$1
   quellix_prefix_ready "$prefix" && return 0
   mkdir -p "$prefix"
-  WINEPREFIX=$prefix "$QUELLIX_WINE" wineboot -i >/dev/null 2>&1 || true
+  # Where the 32-bit build runs, its prefixes are 32-bit, as a 32-bit Windows: the tray's
+  # helpers then have the tests' pointer size, which the tray probe needs to read the tips.
+  # A prefix keeps its kind; the x86_64 build's own stay 64-bit.
+  local arch=
+  if [ "$QUELLIX_PRESET" = windows ]; then
+    case $prefix in */windows64/*) ;; *) arch=win32 ;; esac
+  fi
+  WINEPREFIX=$prefix env ${arch:+WINEARCH=$arch} "$QUELLIX_WINE" wineboot -i >/dev/null 2>&1 || true
   WINEPREFIX=$prefix "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   WINEPREFIX=$prefix "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x800 /f >/dev/null 2>&1
   WINEPREFIX=$prefix "$QUELLIX_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
