@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include <cwchar>
+
 namespace {
 CWinApp* g_pApp = nullptr;
 }
@@ -25,12 +27,26 @@ BOOL CWinApp::InitInstance() {
     return TRUE;
 }
 
+namespace {
+
+// Hands the message to the modeless dialog that its window belongs to, if any.
+bool IsModelessDialogMessage(MSG& msg) {
+    HWND root = msg.hwnd != nullptr ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root == nullptr)
+        return false;
+    WCHAR cls[8] = {};
+    ::GetClassNameW(root, cls, 8);
+    return std::wcscmp(cls, L"#32770") == 0 && ::IsDialogMessageW(root, &msg);
+}
+
+} // namespace
+
 int CWinApp::Run() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        HWND main = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
-        // Modal dialogs run their own loops; this one serves the modeless main dialog.
-        if (main != nullptr && ::IsDialogMessageW(main, &msg))
+        // Modal dialogs run their own loops; this one gives every modeless dialog (the main
+        // one, the history) its keys: Tab, Esc, mnemonics.
+        if (IsModelessDialogMessage(msg))
             continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);

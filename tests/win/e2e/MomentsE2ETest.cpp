@@ -137,6 +137,9 @@ TEST_F(MomentsEndToEnd, TheHistoryListsACloseWithItsRuleAndADroppedScheduledClos
     // The rule list counts the closes each rule asked for.
     EXPECT_EQ(app.List(kRuleList).Cell(0, kClosedColumn), L"1");
     EXPECT_EQ(app.List(kRuleList).Cell(1, kClosedColumn), L"0");
+    // The history window takes a dialog's keys: Esc hides it.
+    ::PostMessageW(::GetDlgItem(history, kHistoryList), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(history); }, 5000));
 }
 
 TEST_F(MomentsEndToEnd, PauseDropsARunningCloseAndStopsTheNextUnpausingLetsOneThrough) {
