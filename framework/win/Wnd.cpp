@@ -35,3 +35,16 @@ BOOL CString::LoadString(UINT id) {
 int CException::ReportError(UINT nType) const {
     return AfxMessageBox(GetErrorMessage(), nType);
 }
+
+int WindowDpi(HWND hwnd) {
+    struct WindowDC {
+        HWND hwnd;
+        HDC dc;
+        ~WindowDC() {
+            if (dc != nullptr)
+                ::ReleaseDC(hwnd, dc);
+        }
+    } owner{hwnd, ::GetDC(hwnd)};
+    const int dpi = owner.dc != nullptr ? ::GetDeviceCaps(owner.dc, LOGPIXELSX) : 0;
+    return dpi > 0 ? dpi : 96;
+}

@@ -25,7 +25,8 @@ BOOL CHistoryDlg::OnInitDialog() {
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     static const int kWidths[kHistoryColumnCount] = {125, 120, 90, 60, 42, 55, 205};
     for (int i = 0; i < kHistoryColumnCount; ++i)
-        m_list.InsertColumn(i, HistoryColumnCaption(i), LVCFMT_LEFT, kWidths[i]);
+        m_list.InsertColumn(i, HistoryColumnCaption(i), LVCFMT_LEFT,
+                            ScaleToWindow(m_list, kWidths[i]));
     Refresh();
     return TRUE;
 }

@@ -6,35 +6,16 @@
 #include "framework/win/App.h"
 #include "rules/RuleCells.h"
 
-namespace {
-
-// Dots per inch of the window's screen (GetDpiForWindow is missing on older systems).
-int WindowDpi(HWND hwnd) {
-    struct WindowDC {
-        HWND hwnd;
-        HDC dc;
-        ~WindowDC() {
-            if (dc != nullptr)
-                ::ReleaseDC(hwnd, dc);
-        }
-    } owner{hwnd, ::GetDC(hwnd)};
-    const int dpi = owner.dc != nullptr ? ::GetDeviceCaps(owner.dc, LOGPIXELSX) : 0;
-    return dpi > 0 ? dpi : 96;
-}
-
-} // namespace
-
 void CQuellixDlg::SetupListColumns(CListCtrl& list, int listNumber, int columnCount) {
     list.ModifyStyle(0, LVS_REPORT | LVS_SINGLESEL);
     list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     // Default widths are pixels at 96 DPI; a width the user stored is used as stored.
-    const int dpi = WindowDpi(list);
     for (int i = 0; i < columnCount; ++i) {
         const CListColumn& column =
             listNumber == Settings::kRuleListNumber || i < kRecordColumnCount ? RuleColumn(i)
                                                                               : kProgramColumn;
         m_strColumnKey = ColumnWidthValueName(i, listNumber);
-        const int defaultWidth = ::MulDiv(column.defaultWidth, dpi, 96);
+        const int defaultWidth = ScaleToWindow(list, column.defaultWidth);
         const int width = StoredColumnWidth(
             AfxGetApp()->GetProfileIntW(Settings::kSection, m_strColumnKey, defaultWidth),
             defaultWidth);

@@ -109,9 +109,9 @@ CString CQuellixDlg::ClosedCellText(int row) const {
 void CQuellixDlg::SetupClosedColumn() {
     const int column = kRuleColumnCount;
     const CString name = ColumnWidthValueName(column, Settings::kRuleListNumber);
-    constexpr int kDefaultWidth = 55;
+    const int defaultWidth = ScaleToWindow(m_listRules, 55); // at 96 DPI, as the others
     const int width = StoredColumnWidth(
-        AfxGetApp()->GetProfileIntW(Settings::kSection, name, kDefaultWidth), kDefaultWidth);
+        AfxGetApp()->GetProfileIntW(Settings::kSection, name, defaultWidth), defaultWidth);
     m_listRules.InsertColumn(column, L"Closed", LVCFMT_RIGHT, width);
 }
 

@@ -53,6 +53,11 @@ TEST_F(HighDpi, DefaultColumnWidthsScaleAndStoredOnesStayAsStored) {
     EXPECT_EQ(rules.ColumnWidth(0), 75);
     EXPECT_EQ(rules.ColumnWidth(1), 123);
     EXPECT_EQ(rules.ColumnWidth(9), 113); // 75 at 96 DPI
+    EXPECT_EQ(rules.ColumnWidth(12), 83); // Closed: 55
+    app.Command(1221);                    // History...
+    HWND history = app.WaitDialog(L"History - Quellix by Velmora");
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(RemoteListView(::GetDlgItem(history, 1211), app.Pid()).ColumnWidth(0), 188); // 125
     EXPECT_TRUE(app.Exit());
 }
 
