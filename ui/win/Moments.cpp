@@ -93,8 +93,18 @@ void CQuellixDlg::LogAction(const void* rule, CActionEntry entry) {
 }
 
 void CQuellixDlg::ShowActions() {
-    // The "Closed" column may have changed; it is drawn from the history.
-    ::InvalidateRect(m_listRules, nullptr, FALSE);
+    // The "Closed" column may have changed; it is drawn from the history. Only that column is
+    // drawn again: drawing competes with the windows just asked to close.
+    RECT cell{}, client{};
+    cell.top = kRuleColumnCount;
+    cell.left = LVIR_BOUNDS;
+    ::GetClientRect(m_listRules, &client);
+    if (ListView_GetSubItemRect(m_listRules, ListView_GetTopIndex(m_listRules), kRuleColumnCount,
+                                LVIR_BOUNDS, &cell)) {
+        client.left = cell.left;
+        client.right = cell.right;
+    }
+    ::InvalidateRect(m_listRules, &client, FALSE);
     if (m_pHistoryDlg != nullptr)
         m_pHistoryDlg->Refresh();
 }
