@@ -96,8 +96,6 @@ void CQuellixDlg::ShowActions() {
     // The "Closed" column may have changed; it is drawn from the history. Only that column is
     // drawn again: drawing competes with the windows just asked to close.
     RECT cell{}, client{};
-    cell.top = kRuleColumnCount;
-    cell.left = LVIR_BOUNDS;
     ::GetClientRect(m_listRules, &client);
     if (ListView_GetSubItemRect(m_listRules, ListView_GetTopIndex(m_listRules), kRuleColumnCount,
                                 LVIR_BOUNDS, &cell)) {
