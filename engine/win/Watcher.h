@@ -71,6 +71,8 @@ private:
                                              LONG idChild, DWORD, DWORD);
     static void CALLBACK AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
     static void CALLBACK ReportTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
+    // Starts the report's one-shot timer unless it runs.
+    void WaitToReport();
 
     CRuleSet& m_rules;
     IForegroundReport& m_report;
@@ -92,5 +94,4 @@ private:
     UINT_PTR m_nReportTimer = 0;   // a report waits while this one-shot timer runs
     bool m_bReportWindow = false;  // ... of the latest foreground window
     bool m_bReportActions = false; // ... of the actions logged since the last one
-    void WaitToReport();
 };

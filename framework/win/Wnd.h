@@ -40,7 +40,3 @@ public:
 
 // Dots per inch of the window's screen (GetDpiForWindow is missing on older systems).
 int WindowDpi(HWND hwnd);
-// A length in pixels at 96 DPI, for the window's screen.
-inline int ScaleToWindow(HWND hwnd, int pixelsAt96) {
-    return ::MulDiv(pixelsAt96, WindowDpi(hwnd), 96);
-}

@@ -24,9 +24,9 @@ BOOL CHistoryDlg::OnInitDialog() {
     m_list.m_hWnd = ::GetDlgItem(m_hWnd, IDC_HISTORY_LIST);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     static const int kWidths[kHistoryColumnCount] = {125, 120, 90, 60, 42, 55, 205};
+    const int dpi = WindowDpi(m_list); // the widths are pixels at 96 DPI
     for (int i = 0; i < kHistoryColumnCount; ++i)
-        m_list.InsertColumn(i, HistoryColumnCaption(i), LVCFMT_LEFT,
-                            ScaleToWindow(m_list, kWidths[i]));
+        m_list.InsertColumn(i, HistoryColumnCaption(i), LVCFMT_LEFT, ::MulDiv(kWidths[i], dpi, 96));
     Refresh();
     return TRUE;
 }

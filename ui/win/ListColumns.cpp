@@ -9,18 +9,24 @@
 void CQuellixDlg::SetupListColumns(CListCtrl& list, int listNumber, int columnCount) {
     list.ModifyStyle(0, LVS_REPORT | LVS_SINGLESEL);
     list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    const int dpi = WindowDpi(list);
+    for (int i = 0; i < columnCount; ++i)
+        InsertListColumn(list, listNumber, i,
+                         listNumber == Settings::kRuleListNumber || i < kRecordColumnCount
+                             ? RuleColumn(i)
+                             : kProgramColumn,
+                         dpi);
+}
+
+void CQuellixDlg::InsertListColumn(CListCtrl& list, int listNumber, int i,
+                                   const CListColumn& column, int dpi) {
     // Default widths are pixels at 96 DPI; a width the user stored is used as stored.
-    for (int i = 0; i < columnCount; ++i) {
-        const CListColumn& column =
-            listNumber == Settings::kRuleListNumber || i < kRecordColumnCount ? RuleColumn(i)
-                                                                              : kProgramColumn;
-        m_strColumnKey = ColumnWidthValueName(i, listNumber);
-        const int defaultWidth = ScaleToWindow(list, column.defaultWidth);
-        const int width = StoredColumnWidth(
-            AfxGetApp()->GetProfileIntW(Settings::kSection, m_strColumnKey, defaultWidth),
-            defaultWidth);
-        list.InsertColumn(i, column.caption, column.format, width);
-    }
+    m_strColumnKey = ColumnWidthValueName(i, listNumber);
+    const int defaultWidth = ::MulDiv(column.defaultWidth, dpi, 96);
+    const int width = StoredColumnWidth(
+        AfxGetApp()->GetProfileIntW(Settings::kSection, m_strColumnKey, defaultWidth),
+        defaultWidth);
+    list.InsertColumn(i, column.caption, column.format, width);
 }
 
 void CQuellixDlg::SaveColumnWidths(CListCtrl& list, int listNumber) {

@@ -115,12 +115,8 @@ CString CQuellixDlg::ClosedCellText(int row) const {
 }
 
 void CQuellixDlg::SetupClosedColumn() {
-    const int column = kRuleColumnCount;
-    const CString name = ColumnWidthValueName(column, Settings::kRuleListNumber);
-    const int defaultWidth = ScaleToWindow(m_listRules, 55); // at 96 DPI, as the others
-    const int width = StoredColumnWidth(
-        AfxGetApp()->GetProfileIntW(Settings::kSection, name, defaultWidth), defaultWidth);
-    m_listRules.InsertColumn(column, L"Closed", LVCFMT_RIGHT, width);
+    InsertListColumn(m_listRules, Settings::kRuleListNumber, kRuleColumnCount,
+                     {L"Closed", 55, LVCFMT_RIGHT}, WindowDpi(m_listRules));
 }
 
 void CQuellixDlg::OnShowHistory() {

@@ -9,6 +9,7 @@
 #include "engine/win/Watcher.h"
 #include "ui/win/HistoryDlg.h"
 #include "framework/win/Handle.h"
+#include "rules/RecordColumns.h"
 #include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
 
@@ -108,6 +109,9 @@ protected:
 
     // Columns of both lists (ui/win/ListColumns.cpp): the record's nine, then the delay.
     void SetupListColumns(CListCtrl& list, int listNumber, int columnCount);
+    // Column i with the width the user stored, or its default for the list's DPI.
+    void InsertListColumn(CListCtrl& list, int listNumber, int i, const CListColumn& column,
+                          int dpi);
     StringView ProgramOfListedWindow(int row);
     void SaveColumnWidths(CListCtrl& list, int listNumber);
 
