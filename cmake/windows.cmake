@@ -58,7 +58,10 @@ add_library(quellix_app STATIC
   ui/win/RuleEditorDlg.cpp
   ui/win/RuleList.cpp
   ui/win/RuleListFile.cpp
-  ui/win/Moments.cpp
+  ui/win/ActionLog.cpp
+  ui/win/ApplyRules.cpp
+  ui/win/ListKeys.cpp
+  ui/win/Pause.cpp
   ui/win/HistoryDlg.cpp
 )
 target_link_libraries(quellix_app PUBLIC quellix_framework quellix_win uuid)

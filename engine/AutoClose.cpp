@@ -4,7 +4,7 @@
 // never inherit another rule's close.
 #include "AutoClose.h"
 
-#include "engine/Moments.h"
+#include "engine/Triggers.h"
 
 namespace {
 

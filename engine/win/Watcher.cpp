@@ -3,7 +3,7 @@
 // are CAutoClose's; this file only connects them to the window system.
 #include "Watcher.h"
 
-#include "engine/Moments.h"
+#include "engine/Triggers.h"
 #include "engine/Report.h"
 #include "framework/win/App.h"
 #include "framework/Exception.h"

@@ -65,9 +65,14 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Command<&CQuellixDlg::OnBnClickedDeleteRecord>(ID_RULE_DELETE),
         M::Raw<&CQuellixDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
         M::Raw<&CQuellixDlg::OnEndSession>(WM_ENDSESSION),
+        M::Command<&CQuellixDlg::OnApplyRules>(ID_POPUP_APPLY_RULES),
+        M::Command<&CQuellixDlg::OnShowHistory>(ID_POPUP_HISTORY),
+        M::Command<&CQuellixDlg::OnTogglePause>(ID_POPUP_PAUSE),
+        M::Notify<&CQuellixDlg::OnRuleListKey>(LVN_KEYDOWN, IDC_LIST_RULES),
+        M::Notify<&CQuellixDlg::OnWindowListKey>(LVN_KEYDOWN, IDC_LIST_WINDOWS),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
-           OnMomentsMsg(msg, wp, lp, result) || CDialog::OnWndMsg(msg, wp, lp, result);
+           CDialog::OnWndMsg(msg, wp, lp, result);
 }
 
 void CQuellixDlg::DoDataExchange(CDataExchange* pDX) {
@@ -123,7 +128,8 @@ BOOL CQuellixDlg::OnInitDialog() {
     RestorePlacement();
     SerializeRuleFile();
     m_watcher.Install(m_hWnd);
-    InitMoments();
+    InitHistory();
+    RestorePause();
     SetupTray();
     return TRUE;
 }
@@ -164,7 +170,7 @@ void CQuellixDlg::SaveState(bool report) {
 
 void CQuellixDlg::OnDestroy() {
     m_watcher.Remove();
-    EndMoments();
+    EndHistory();
     if (!m_bEndedBySystem)
         SaveState(true);
     ClearRecordList();

@@ -64,18 +64,21 @@ public:
     // Saves the rule set to Data.dat; a failure is shown when `report` is set.
     bool SaveRules(bool report);
 
-    // When rules act, history, pause and apply (ui/win/Moments.cpp)
-    // After the rules are loaded and the watcher installed: history and the stored pause.
-    void InitMoments();
+    // The history of what the rules did (ui/win/ActionLog.cpp)
+    // After the rules are loaded and the watcher installed.
+    void InitHistory();
     // Closes the history window with the dialog.
-    void EndMoments();
-    // Asks which open windows the rules match and closes them after a confirmation.
-    void OnApplyRules();
+    void EndHistory();
     void OnShowHistory();
+    // Apply Rules (ui/win/ApplyRules.cpp): asks which open windows the rules match and closes
+    // them after a confirmation.
+    void OnApplyRules();
+    // Pause (ui/win/Pause.cpp): the stored pause, the command, and its marks.
+    void RestorePause();
     void OnTogglePause();
     // The pause check marks of both menus and the tray tip, as the watcher is.
     void ShowPauseState();
-    // The text of the rule list's "Closed" column for a row.
+    // The text of the rule list's "Closed" column for a row (ui/win/RuleList.cpp).
     CString ClosedCellText(int row) const;
     const CHistory& History() const { return m_history; }
 
@@ -165,12 +168,13 @@ protected:
     // Foreground watcher (ui/win/QuellixDlg.cpp): the status line shows its reports.
     void ShowForegroundReport(const CString& report) override;
 
-    // When rules act, history, pause and apply (ui/win/Moments.cpp)
-    bool OnMomentsMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // The watcher's action log (ui/win/ActionLog.cpp)
     void LogAction(const void* rule, CActionEntry entry) override;
     void ShowActions() override;
+    // List keys (ui/win/ListKeys.cpp)
     void OnRuleListKey(NMHDR* nmhdr, LRESULT* result);
     void OnWindowListKey(NMHDR* nmhdr, LRESULT* result);
+    // The rule list's "Closed" column (ui/win/RuleList.cpp)
     void SetupClosedColumn();
 
     CMenu m_menuTray;

@@ -168,3 +168,15 @@ void CQuellixDlg::OnNMDblclkWindowList(NMHDR*, LRESULT* result) {
     OnAutoCloseSelectedWindow();
     *result = 0;
 }
+
+CString CQuellixDlg::ClosedCellText(int row) const {
+    CString text;
+    if (row >= 0 && row < m_rules.GetCount())
+        text.Format(L"%d", m_history.CloseCount(&m_rules.GetAt(row)));
+    return text;
+}
+
+void CQuellixDlg::SetupClosedColumn() {
+    InsertListColumn(m_listRules, Settings::kRuleListNumber, kRuleColumnCount,
+                     {L"Closed", 55, LVCFMT_RIGHT}, WindowDpi(m_listRules));
+}

@@ -41,7 +41,7 @@ void ChooseMode(HWND dialog, int combo, int mode) {
                           reinterpret_cast<LPARAM>(box), SMTO_ABORTIFHUNG, 2000, &r);
 }
 
-class RulesPlus : public CleanStateTest {
+class Criteria : public CleanStateTest {
 protected:
     void TearDown() override {
         app.Exit();
@@ -77,7 +77,7 @@ protected:
     TargetWindows mine, other;
 };
 
-TEST_F(RulesPlus, AProgramRuleClosesThatProgramsWindowAndSparesAnEqualOneOfAnother) {
+TEST_F(Criteria, AProgramRuleClosesThatProgramsWindowAndSparesAnEqualOneOfAnother) {
     TargetSpec a, b;
     a.caption = b.caption = L"Same Title";
     a.x = 137;
@@ -101,7 +101,7 @@ TEST_F(RulesPlus, AProgramRuleClosesThatProgramsWindowAndSparesAnEqualOneOfAnoth
     EXPECT_TRUE(mine.Closes().empty());
 }
 
-TEST_F(RulesPlus, AWildcardTitleRuleClosesEveryFittingTitleAndADisabledRuleNothing) {
+TEST_F(Criteria, AWildcardTitleRuleClosesEveryFittingTitleAndADisabledRuleNothing) {
     TargetSpec first, later, off;
     first.caption = L"Update available (3)";
     first.x = 151;

@@ -19,7 +19,7 @@ struct Moments {
     bool foreground = true, title = false, shown = false;
 };
 
-class MomentsEndToEnd : public CleanStateTest {
+class TriggersAndHistory : public CleanStateTest {
 protected:
     void TearDown() override {
         app.Exit();
@@ -62,7 +62,7 @@ protected:
     TargetWindows targets;
 };
 
-TEST_F(MomentsEndToEnd, AShownRuleClosesAWindowShownWithoutActivationAForegroundRuleDoesNot) {
+TEST_F(TriggersAndHistory, AShownRuleClosesAWindowShownWithoutActivationAForegroundRuleDoesNot) {
     ASSERT_TRUE(targets.Start({Target(L"Shown Target", L"QxShown", 100),
                                Target(L"Foreground Only Target", L"QxForegroundOnly", 500)}));
     ASSERT_TRUE(app.Start());
@@ -76,7 +76,7 @@ TEST_F(MomentsEndToEnd, AShownRuleClosesAWindowShownWithoutActivationAForeground
     EXPECT_FALSE(targets.WaitCloses(1, 1000, 1));
 }
 
-TEST_F(MomentsEndToEnd, ATitleChangeRuleClosesTheWindowWhenItsTitleComesToMatch) {
+TEST_F(TriggersAndHistory, ATitleChangeRuleClosesTheWindowWhenItsTitleComesToMatch) {
     ASSERT_TRUE(targets.Start({Target(L"Renaming Target", L"QxRenaming", 100)}));
     ASSERT_TRUE(app.Start());
     AddRule(L"Renaming Target", 0, {false, true, false}, true);
@@ -86,7 +86,7 @@ TEST_F(MomentsEndToEnd, ATitleChangeRuleClosesTheWindowWhenItsTitleComesToMatch)
     EXPECT_TRUE(targets.WaitCloses(1, 5000));
 }
 
-TEST_F(MomentsEndToEnd, ApplyClosesTheMatchingOpenWindowsAfterTheConfirmationOnly) {
+TEST_F(TriggersAndHistory, ApplyClosesTheMatchingOpenWindowsAfterTheConfirmationOnly) {
     ASSERT_TRUE(targets.Start({Target(L"Apply Target", L"QxApply", 100),
                                Target(L"Apply Bystander", L"QxBystander", 500)}));
     ASSERT_TRUE(app.Start());
@@ -102,7 +102,7 @@ TEST_F(MomentsEndToEnd, ApplyClosesTheMatchingOpenWindowsAfterTheConfirmationOnl
     EXPECT_FALSE(targets.WaitCloses(1, 500, 1));
 }
 
-TEST_F(MomentsEndToEnd, TheHistoryListsACloseWithItsRuleAndADroppedScheduledClose) {
+TEST_F(TriggersAndHistory, TheHistoryListsACloseWithItsRuleAndADroppedScheduledClose) {
     ASSERT_TRUE(targets.Start({Target(L"History Target", L"QxHistory", 100),
                                Target(L"Dropped Target", L"QxDropped", 500)}));
     ASSERT_TRUE(app.Start());
@@ -142,7 +142,7 @@ TEST_F(MomentsEndToEnd, TheHistoryListsACloseWithItsRuleAndADroppedScheduledClos
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(history); }, 5000));
 }
 
-TEST_F(MomentsEndToEnd, PauseDropsARunningCloseAndStopsTheNextUnpausingLetsOneThrough) {
+TEST_F(TriggersAndHistory, PauseDropsARunningCloseAndStopsTheNextUnpausingLetsOneThrough) {
     ASSERT_TRUE(targets.Start({Target(L"Pause Target", L"QxPause", 100)}));
     ASSERT_TRUE(app.Start());
     AddRule(L"Pause Target", 700, {});

@@ -1,4 +1,4 @@
-#include "Moments.h"
+#include "Triggers.h"
 
 DWORD WantedTriggers(const CRuleSet& rules) {
     DWORD wanted = 0;

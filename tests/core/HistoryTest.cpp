@@ -1,0 +1,64 @@
+// The history of what the rules did, and its copied text.
+#include "engine/History.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Narrow(const CString& text) {
+    return std::string(text.View().begin(), text.View().end());
+}
+
+CActionEntry Entry(EAction action, const WCHAR16* caption = _T("w")) {
+    CActionEntry entry;
+    entry.strCaption = caption;
+    entry.action = action;
+    return entry;
+}
+
+TEST(History, KeepsTheLatestEntriesNewestFirstAndCountsOnlyCloses) {
+    CHistory history;
+    int ruleA = 0, ruleB = 0;
+    for (EAction action : {EAction::CloseAsked, EAction::CloseScheduled, EAction::ScheduledDone,
+                           EAction::ScheduledDropped, EAction::Refused, EAction::Applied})
+        history.LogAction(&ruleA, Entry(action));
+    EXPECT_EQ(history.CloseCount(&ruleA), 3);
+    EXPECT_EQ(history.CloseCount(&ruleB), 0);
+    history.ForgetRule(&ruleA);
+    EXPECT_EQ(history.CloseCount(&ruleA), 0);
+
+    for (int i = 0; i < 600; ++i) {
+        CString caption;
+        caption.Format(_T("%d"), i);
+        history.LogAction(&ruleB, Entry(EAction::CloseAsked, caption));
+    }
+    ASSERT_EQ(history.GetCount(), CHistory::kCapacity);
+    EXPECT_EQ(history.GetAt(0).strCaption, _T("599"));
+    EXPECT_EQ(history.GetAt(CHistory::kCapacity - 1).strCaption, _T("100"));
+    EXPECT_EQ(history.CloseCount(&ruleB), 600); // the count outlives the entries
+    history.Clear();
+    EXPECT_EQ(history.GetCount(), 0u);
+}
+
+TEST(History, TheCopiedTextHasTheColumnNamesAndOneTabbedLinePerEntry) {
+    CHistory history;
+    CActionEntry entry = Entry(EAction::CloseScheduled, _T("Nag"));
+    entry.strTime = _T("12/7/2026 4:32:10 AM");
+    entry.strClass = _T("NagClass");
+    entry.nRule = 3;
+    entry.nDelayMs = 1500;
+    history.LogAction(nullptr, entry);
+    entry.action = EAction::Refused;
+    entry.strDetail = _T("the window belongs to a program with higher rights");
+    history.LogAction(nullptr, entry);
+    EXPECT_EQ(Narrow(HistoryText(history)),
+              "Time\tCaption\tClass\tProgram\tRule\tName\tWhat Happened\r\n"
+              "12/7/2026 4:32:10 AM\tNag\tNagClass\t\t3\t\tRefused by Windows: the window "
+              "belongs to a program with higher rights\r\n"
+              "12/7/2026 4:32:10 AM\tNag\tNagClass\t\t3\t\tClose scheduled after 1500 ms\r\n");
+}
+
+} // namespace
