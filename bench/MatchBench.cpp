@@ -19,11 +19,11 @@ CString Text(const char* prefix, int n) {
 }
 
 // Rules as the list holds them: separate heap records, each with its own texts.
-std::vector<std::unique_ptr<CWindowInfo>> MakeRules(int count, bool likeTheWindow) {
-    std::vector<std::unique_ptr<CWindowInfo>> rules;
+std::vector<std::unique_ptr<CRule>> MakeRules(int count, bool likeTheWindow) {
+    std::vector<std::unique_ptr<CRule>> rules;
     rules.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         rule->m_strTitle = likeTheWindow ? Text("Untitled - Some Editor ", 0) : Text("Doc ", i);
         rule->m_strClass = Text(likeTheWindow ? "EditorMainWindowClass" : "SomeWindowClass", i);
         rule->m_rcWindow = {100, 100, 900, 700};
@@ -44,7 +44,7 @@ void Scan(benchmark::State& state, bool likeTheWindow, bool throughTheSet) {
     CRuleSet set;
     if (throughTheSet) {
         for (auto& rule : rules)
-            set.Add(std::move(rule));
+            set.Add(*rule);
     }
     const CString title = Text("Untitled - Some Editor ", 0);
     const CString cls = Text("EditorMainWindowClass", count - 1);

@@ -14,8 +14,8 @@ CString Units(const std::u16string& text) {
     return CString(StringView(text.data(), text.size()));
 }
 
-std::unique_ptr<CWindowInfo> TitleRule(const char16_t* pattern, TextMode mode) {
-    auto rule = std::make_unique<CWindowInfo>();
+std::unique_ptr<CRule> TitleRule(const char16_t* pattern, TextMode mode) {
+    auto rule = std::make_unique<CRule>();
     rule->m_bMatchClass = rule->m_bMatchDimensions = FALSE;
     rule->m_bMatchStyle = rule->m_bMatchExStyle = FALSE;
     rule->m_bMatchTitle = TRUE;
@@ -27,7 +27,7 @@ std::unique_ptr<CWindowInfo> TitleRule(const char16_t* pattern, TextMode mode) {
 // One rule, one event with a 70,000-unit title of 'a's ending in "(12)".
 void BM_RegexOnLongTitle(benchmark::State& state, const char16_t* pattern) {
     CRuleSet rules;
-    rules.Add(TitleRule(pattern, TextMode::Regex));
+    rules.Add(*TitleRule(pattern, TextMode::Regex));
     const CString title = Units(std::u16string(70000, u'a') + u"(12)");
     CWindowSnapshot window;
     window.strTitle = title.View();
@@ -58,7 +58,7 @@ void BM_ScanKind(benchmark::State& state, TextMode mode, bool program) {
             rule->m_bMatchProcess = TRUE;
             rule->m_strProcess = Units(u"updater.exe");
         }
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
     }
     const CString title = Units(u"Untitled - Some Editor 000000");
     const CString image = Units(u"C:\\Program Files\\Some Editor\\editor.exe");

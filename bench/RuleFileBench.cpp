@@ -23,7 +23,7 @@ constexpr UINT kPiece = 4096;
 CRuleSet MakeRules() {
     CRuleSet rules;
     for (int i = 0; i < kRules; ++i) {
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         std::u16string title =
             u"Document " + std::u16string(1, u'0' + i % 10) + u" - Text Editor 2026";
         rule->m_strTitle = title.c_str();
@@ -31,7 +31,7 @@ CRuleSet MakeRules() {
         rule->m_rcWindow = {i, -i, i + 800, 600};
         rule->m_dwStyle = 0x16CF0000;
         rule->m_nDelayMs = i;
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
     }
     return rules;
 }

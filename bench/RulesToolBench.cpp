@@ -35,7 +35,7 @@ public:
 CRuleSet MakeRules() {
     CRuleSet rules;
     for (int i = 0; i < 10000; ++i) {
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         rule->m_strTitle = FromUtf8("Document " + std::to_string(i) + " - Text Editor \u00dc 2026");
         rule->m_strClass = FromUtf8("EditorWindowClass" + std::to_string(i % 97));
         rule->m_rcWindow = {i % 1920, i % 1080, i % 1920 + 800, i % 1080 + 600};
@@ -43,7 +43,7 @@ CRuleSet MakeRules() {
         rule->m_bMatchTitle = i % 2;
         rule->m_bMatchLocation = i % 5 == 0;
         rule->m_nDelayMs = i % 3000;
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
     }
     return rules;
 }

@@ -1,23 +1,19 @@
-// A pending close belongs to its rule record, not to a row: the record carries its own timer
-// id, and the timer looks the record up by that id when it fires. Deleting a rule stops its
-// timer, and a timer whose rule is gone finds no record and posts nothing, so rules moving up
-// never inherit another rule's close.
+// A pending close belongs to the decisions, keyed by its rule's id and its window (handle and
+// owner): each window a rule matched has its own, found by key, never by a scan per event.
+// Each has a timer id of its own that is never given twice; the timer finds it by that id.
 #include "AutoClose.h"
 
 #include "engine/Triggers.h"
 
-namespace {
-
-// The history's record of a window, before the rule and the action are known.
-CActionEntry EntryOf(const CWindowSnapshot& window) {
+CActionEntry CAutoClose::EntryOf(const CWindowSnapshot& window) const {
     CActionEntry entry;
+    if (m_pLog == nullptr)
+        return entry; // nobody reads it: no copies on the event path
     entry.strCaption = CString(window.strTitle);
     entry.strClass = CString(window.strClass);
     entry.strProgram = CString(window.strProcess);
     return entry;
 }
-
-} // namespace
 
 void CAutoClose::OnEvent(HWND hwnd, const CWindowSnapshot& window, CWindowOwner owner,
                          DWORD trigger) {
@@ -25,60 +21,96 @@ void CAutoClose::OnEvent(HWND hwnd, const CWindowSnapshot& window, CWindowOwner 
         return;
     // Each matching rule acts by itself; a match does not end the scan.
     ScanRulesAt(m_rules, trigger, window, [&](int i) {
-        CWindowInfo& rule = m_rules.GetAt(i);
-        if (rule.m_nDelayMs <= 0) {
-            // A close at once leaves a close still pending from before an edit to its window.
-            Post(i, hwnd, m_pLog != nullptr ? EntryOf(window) : CActionEntry(), EAction::CloseAsked);
+        if (m_rules.GetAt(i).m_nDelayMs > 0) {
+            Schedule(i, hwnd, owner, window, trigger);
             return;
         }
-        rule.m_hWnd = hwnd;
-        rule.m_dwThreadId = owner.threadId;
-        rule.m_dwProcessId = owner.processId;
-        if (rule.m_nTimerId == 0)
-            rule.m_nTimerId = ++m_nLastTimerId;
-        m_system.SetTimer(rule.m_nTimerId, static_cast<UINT>(rule.m_nDelayMs));
-        if (m_pLog != nullptr) {
-            CActionEntry entry = EntryOf(window);
-            entry.nDelayMs = rule.m_nDelayMs;
-            m_pending[rule.m_nTimerId] = entry;
-            Log(i, std::move(entry), EAction::CloseScheduled);
-        }
+        // At once: a close still pending for this window from before an edit is replaced.
+        if (auto it = m_pending.find({m_rules.GetAt(i).m_nId, hwnd, owner}); it != m_pending.end())
+            Drop(it, _T("replaced by a close at once"));
+        Execute(i, hwnd, owner, &window, EntryOf(window), EAction::CloseAsked);
     });
 }
 
-void CAutoClose::CloseNow(int i, HWND hwnd, CActionEntry entry) {
-    Post(i, hwnd, std::move(entry), EAction::Applied);
+void CAutoClose::Schedule(int i, HWND hwnd, CWindowOwner owner, const CWindowSnapshot& window,
+                          DWORD trigger) {
+    const CRule& rule = m_rules.GetAt(i);
+    const CPendingKey key{rule.m_nId, hwnd, owner};
+    auto it = m_pending.find(key);
+    if (it != m_pending.end()) {
+        // A title change or a show keeps the close where it is: a window that keeps changing
+        // is still closed at its first match's delay. The foreground starts it anew.
+        if (trigger != kTriggerForeground)
+            return;
+        Drop(it, _T("replaced: the window came to the foreground again"));
+    }
+    CPending pending{++m_nLastTimerId, EntryOf(window)};
+    pending.entry.nDelayMs = rule.m_nDelayMs;
+    it = m_pending.emplace(key, std::move(pending)).first;
+    try {
+        m_byTimer.emplace(it->second.timerId, it);
+    } catch (...) {
+        m_pending.erase(it);
+        throw;
+    }
+    m_system.SetTimer(it->second.timerId, static_cast<UINT>(rule.m_nDelayMs));
+    if (m_pLog != nullptr)
+        Log(i, it->second.entry, EAction::CloseScheduled);
+}
+
+void CAutoClose::ApplyNow(RuleId id, HWND hwnd, CWindowOwner owner, CActionEntry entry) {
+    const int i = m_rules.IndexOf(id);
+    if (i >= 0) // else deleted while the question was open
+        Execute(i, hwnd, owner, nullptr, std::move(entry), EAction::Applied);
+}
+
+bool CAutoClose::CloseChosen(HWND hwnd, CWindowOwner owner, CString& why) {
+    CWindowOwner now;
+    if (m_system.ReadWindow(hwnd, now) == nullptr || now != owner) {
+        why = _T("the window is gone");
+        return false;
+    }
+    return m_system.Act(hwnd, ERuleAction::Close, why);
 }
 
 void CAutoClose::OnTimer(UINT_PTR id) {
     m_system.KillTimer(id);
-    CActionEntry entry;
-    if (auto it = m_pending.find(id); it != m_pending.end()) {
-        entry = std::move(it->second);
-        m_pending.erase(it);
-    }
-    for (int i = 0; i < m_rules.GetCount(); ++i) {
-        const CWindowInfo& rule = m_rules.GetAt(i);
-        if (rule.m_nTimerId != id)
-            continue;
-        CWindowOwner owner;
-        const CWindowSnapshot* window = m_system.ReadWindow(rule.m_hWnd, owner);
-        if (window == nullptr || owner != CWindowOwner{rule.m_dwThreadId, rule.m_dwProcessId}) {
-            entry.strDetail = _T("the window is gone");
-            Log(i, std::move(entry), EAction::ScheduledDropped);
-        } else if (!RuleMatches(m_rules, i, *window)) {
-            entry.strDetail = _T("it no longer matches the rule");
-            Log(i, std::move(entry), EAction::ScheduledDropped);
-        } else {
-            Post(i, rule.m_hWnd, std::move(entry), EAction::ScheduledDone);
-        }
-        return;
-    }
+    const auto found = m_byTimer.find(id);
+    if (found == m_byTimer.end())
+        return; // dropped before it was due
+    const auto it = found->second;
+    const CPendingKey key = it->first;
+    CActionEntry entry = std::move(it->second.entry);
+    m_byTimer.erase(found);
+    m_pending.erase(it);
+    const int i = m_rules.IndexOf(key.rule);
+    if (i >= 0)
+        Execute(i, key.hwnd, key.owner, nullptr, std::move(entry), EAction::ScheduledDone);
 }
 
-void CAutoClose::Post(int i, HWND hwnd, CActionEntry entry, EAction done) {
+void CAutoClose::Execute(int i, HWND hwnd, CWindowOwner owner, const CWindowSnapshot* seen,
+                         CActionEntry entry, EAction done) {
+    const EAction dropped =
+        done == EAction::Applied ? EAction::ApplyDropped : EAction::ScheduledDropped;
+    const CWindowSnapshot* window = seen;
+    if (window == nullptr) {
+        CWindowOwner now;
+        window = m_system.ReadWindow(hwnd, now);
+        if (window != nullptr && now != owner)
+            window = nullptr;
+    }
+    if (window == nullptr) {
+        entry.strDetail = _T("the window is gone");
+        Log(i, std::move(entry), dropped);
+        return;
+    }
+    if (seen == nullptr && !RuleMatches(m_rules, i, *window)) {
+        entry.strDetail = _T("it no longer matches the rule");
+        Log(i, std::move(entry), dropped);
+        return;
+    }
     CString why;
-    if (m_system.PostClose(hwnd, why)) {
+    if (m_system.Act(hwnd, m_rules.GetAt(i).m_action, why)) {
         Log(i, std::move(entry), done);
         return;
     }
@@ -86,42 +118,45 @@ void CAutoClose::Post(int i, HWND hwnd, CActionEntry entry, EAction done) {
     Log(i, std::move(entry), EAction::Refused);
 }
 
+CAutoClose::PendingMap::iterator CAutoClose::Drop(PendingMap::iterator it, const WCHAR16* why) {
+    m_system.KillTimer(it->second.timerId);
+    m_byTimer.erase(it->second.timerId);
+    if (m_pLog != nullptr) {
+        CActionEntry entry = std::move(it->second.entry);
+        entry.strDetail = why;
+        Log(m_rules.IndexOf(it->first.rule), std::move(entry), EAction::ScheduledDropped);
+    }
+    return m_pending.erase(it);
+}
+
 void CAutoClose::Log(int i, CActionEntry entry, EAction action) {
-    if (m_pLog == nullptr)
+    if (m_pLog == nullptr || i < 0)
         return;
-    const CWindowInfo& rule = m_rules.GetAt(i);
+    const CRule& rule = m_rules.GetAt(i);
     entry.action = action;
     entry.nRule = i + 1;
     entry.strRuleName = rule.m_strName;
-    m_pLog->LogAction(&rule, std::move(entry));
+    m_pLog->LogAction(rule.m_nId, std::move(entry));
 }
 
-void CAutoClose::CancelPendingClose(CWindowInfo& rule) {
-    if (rule.m_nTimerId != 0)
-        m_system.KillTimer(rule.m_nTimerId);
-    m_pending.erase(rule.m_nTimerId);
+void CAutoClose::ForgetRule(RuleId id) {
+    // Keys are ordered by rule first: the rule's closes are one run.
+    for (auto it = m_pending.lower_bound({id, nullptr, {}});
+         it != m_pending.end() && it->first.rule == id;)
+        it = Drop(it, _T("the rule was deleted"));
 }
 
 void CAutoClose::CancelAll() {
-    for (int i = 0; i < m_rules.GetCount(); ++i)
-        CancelPendingClose(m_rules.GetAt(i));
+    for (const auto& [key, pending] : m_pending)
+        m_system.KillTimer(pending.timerId);
+    m_pending.clear();
+    m_byTimer.clear();
 }
 
 void CAutoClose::SetPaused(bool paused) {
     m_bPaused = paused;
     if (!paused)
         return;
-    for (int i = 0; i < m_rules.GetCount(); ++i) {
-        CWindowInfo& rule = m_rules.GetAt(i);
-        if (rule.m_nTimerId == 0)
-            continue;
-        m_system.KillTimer(rule.m_nTimerId);
-        auto it = m_pending.find(rule.m_nTimerId);
-        if (it == m_pending.end())
-            continue;
-        CActionEntry entry = std::move(it->second);
-        m_pending.erase(it);
-        entry.strDetail = _T("Auto Close was paused");
-        Log(i, std::move(entry), EAction::ScheduledDropped);
-    }
+    for (auto it = m_pending.begin(); it != m_pending.end();)
+        it = Drop(it, _T("Auto Close was paused"));
 }

@@ -1,11 +1,14 @@
-// CAutoClose: what the watcher decides about foreground windows and pending closes, apart from
-// the window system it asks. The Win32 watcher is a thin adapter of this; tests drive it against
-// a simulated desktop.
+// CAutoClose: what the watcher decides about windows and pending closes, apart from the window
+// system it asks. The Win32 watcher is a thin adapter of this; tests drive it against a
+// simulated desktop.
 #pragma once
 
 #include "engine/History.h"
 #include "engine/Match.h"
 #include "rules/RuleSet.h"
+
+#include <map>
+#include <unordered_map>
 
 // Who owns a window: a handle alone can name another program's window later.
 struct CWindowOwner {
@@ -13,6 +16,7 @@ struct CWindowOwner {
     DWORD processId = 0;
 
     bool operator==(const CWindowOwner&) const = default;
+    auto operator<=>(const CWindowOwner&) const = default;
 };
 
 // What the decisions ask of the window system.
@@ -21,9 +25,9 @@ public:
     // The window's snapshot and owner now; nullptr when the handle names no window. The
     // snapshot stays valid until the next call.
     virtual const CWindowSnapshot* ReadWindow(HWND hwnd, CWindowOwner& owner) = 0;
-    // Asks the window to close; never waits for it. False when the system refused the post,
+    // Does the action to the window; never waits for it. False when the system refused it,
     // with `why` in words.
-    virtual bool PostClose(HWND hwnd, CString& why) = 0;
+    virtual bool Act(HWND hwnd, ERuleAction action, CString& why) = 0;
     // Starts the one-shot timer `id`, or restarts it with the full delay when it runs.
     virtual void SetTimer(UINT_PTR id, UINT delayMs) = 0;
     virtual void KillTimer(UINT_PTR id) = 0;
@@ -34,40 +38,69 @@ protected:
 
 class CAutoClose {
 public:
-    CAutoClose(CRuleSet& rules, IWindowSystem& system) : m_rules(rules), m_system(system) {}
+    CAutoClose(const CRuleSet& rules, IWindowSystem& system) : m_rules(rules), m_system(system) {}
 
     // One event of a kind a rule is checked at (a trigger): every enabled rule of that trigger
-    // that matches closes the window at once, or (re)starts its delay and takes this window as
-    // the one it will close. Nothing acts while paused.
+    // that matches acts on the window at once, or gives it a pending close at the rule's delay.
+    // A window already pending for a rule keeps its close; only the foreground restarts its
+    // delay. Nothing acts while paused.
     void OnEvent(HWND hwnd, const CWindowSnapshot& window, CWindowOwner owner, DWORD trigger);
     void OnForeground(HWND hwnd, const CWindowSnapshot& window, CWindowOwner owner) {
         OnEvent(hwnd, window, owner, kTriggerForeground);
     }
-    // Asks the window to close at once for rule i, as "Apply Rules" does; `entry` says which
-    // window it is.
-    void CloseNow(int i, HWND hwnd, CActionEntry entry);
-    // A rule's delay is over: its window is closed only if the handle still names the window
-    // of the match and the rule, as it stands now, still matches it.
+    // "Apply Rules": rule `id` acts on the window now, if the handle still names the window of
+    // the match (`owner`) and the rule, as it stands, still matches it; `entry` says which
+    // window it was.
+    void ApplyNow(RuleId id, HWND hwnd, CWindowOwner owner, CActionEntry entry);
+    // Closes the window a user chose, if the handle still names the window of `owner`. False
+    // when it does not; `why` says why nothing was done.
+    bool CloseChosen(HWND hwnd, CWindowOwner owner, CString& why);
+    // A pending close is due: its rule acts if the handle still names the window of the match
+    // and the rule, as it stands now, still matches it.
     void OnTimer(UINT_PTR id);
-    // Drops the rule's pending close (the rule is being deleted, or watching stops).
-    void CancelPendingClose(CWindowInfo& rule);
+    // The rule is being deleted: its pending closes are dropped.
+    void ForgetRule(RuleId id);
+    // Watching stops: every pending close is dropped, unlogged.
     void CancelAll();
     // Pausing drops every pending close (each one logged as dropped).
     void SetPaused(bool paused);
     bool IsPaused() const { return m_bPaused; }
     // Every decision is told to `log` from now on (null: to nobody).
     void SetActionLog(IActionLog* log) { m_pLog = log; }
+    size_t PendingCount() const { return m_pending.size(); }
 
 private:
-    void Post(int i, HWND hwnd, CActionEntry entry, EAction done);
-    void Log(int i, CActionEntry entry, EAction action);
+    // What a rule owes a window: one pending close per rule and window.
+    struct CPendingKey {
+        RuleId rule = 0;
+        HWND hwnd = nullptr;
+        CWindowOwner owner;
+        auto operator<=>(const CPendingKey&) const = default;
+    };
+    struct CPending {
+        UINT_PTR timerId = 0;
+        CActionEntry entry; // the window as it was at the match, while a log listens
+    };
+    using PendingMap = std::map<CPendingKey, CPending>;
 
-    CRuleSet& m_rules;
+    // The one executor: looks at the window again (unless `seen` is this turn's own look at
+    // it), requires the owner of the match and that rule i, as it stands, matches; only then
+    // acts. Whatever it does or refuses is logged as one line.
+    void Execute(int i, HWND hwnd, CWindowOwner owner, const CWindowSnapshot* seen,
+                 CActionEntry entry, EAction done);
+    void Schedule(int i, HWND hwnd, CWindowOwner owner, const CWindowSnapshot& window,
+                  DWORD trigger);
+    // Ends a pending close without acting: its timer stops and the log says why.
+    PendingMap::iterator Drop(PendingMap::iterator it, const WCHAR16* why);
+    void Log(int i, CActionEntry entry, EAction action);
+    CActionEntry EntryOf(const CWindowSnapshot& window) const;
+
+    const CRuleSet& m_rules;
     IWindowSystem& m_system;
-    // Timer ids are never reused, so a late timer can never be taken for a newer rule's.
+    // Timer ids are never reused, so a late timer can never be taken for a newer close.
     UINT_PTR m_nLastTimerId = 0;
     bool m_bPaused = false;
     IActionLog* m_pLog = nullptr;
-    // While a log listens: the window of each pending close as it was at its match, by timer.
-    std::map<UINT_PTR, CActionEntry> m_pending;
+    PendingMap m_pending;
+    std::unordered_map<UINT_PTR, PendingMap::iterator> m_byTimer;
 };

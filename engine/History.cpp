@@ -2,7 +2,7 @@
 
 #include <utility>
 
-void CHistory::LogAction(const void* rule, CActionEntry entry) {
+void CHistory::LogAction(RuleId rule, CActionEntry entry) {
     if (entry.action == EAction::CloseAsked || entry.action == EAction::ScheduledDone ||
         entry.action == EAction::Applied)
         ++m_closeCounts[rule];
@@ -11,7 +11,7 @@ void CHistory::LogAction(const void* rule, CActionEntry entry) {
         m_entries.pop_back();
 }
 
-int CHistory::CloseCount(const void* rule) const {
+int CHistory::CloseCount(RuleId rule) const {
     const auto it = m_closeCounts.find(rule);
     return it == m_closeCounts.end() ? 0 : it->second;
 }
@@ -43,6 +43,9 @@ CString ActionText(const CActionEntry& entry) {
         break;
     case EAction::Applied:
         text = _T("Asked to close (Apply Rules)");
+        break;
+    case EAction::ApplyDropped:
+        text.Format(_T("Not asked to close (Apply Rules): %s"), entry.strDetail);
         break;
     }
     return text;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/String.h"
+#include "rules/Rule.h"
 
 #include <cstddef>
 #include <deque>
@@ -15,6 +16,7 @@ enum class EAction {
     ScheduledDropped, // the delayed close found its window gone or no longer matching
     Refused,          // Windows refused the post
     Applied,          // WM_CLOSE posted by "Apply Rules to Open Windows Now"
+    ApplyDropped,     // ... not posted: the window was gone or no longer matched
 };
 
 struct CActionEntry {
@@ -26,13 +28,13 @@ struct CActionEntry {
     CString strRuleName;
     EAction action = EAction::CloseAsked;
     int nDelayMs = 0;  // CloseScheduled: the delay
-    CString strDetail; // ScheduledDropped: why; Refused: the system's words
+    CString strDetail; // ScheduledDropped, ApplyDropped: why; Refused: the system's words
 };
 
-// Where the watcher reports each decision. `rule` identifies the rule record for the count.
+// Where the watcher reports each decision, with the id of the rule that made it.
 class IActionLog {
 public:
-    virtual void LogAction(const void* rule, CActionEntry entry) = 0;
+    virtual void LogAction(RuleId rule, CActionEntry entry) = 0;
     // Once after a burst of actions, from the message loop: time to draw them. Drawing at each
     // action would compete with the window that was just asked to close.
     virtual void ShowActions() {}
@@ -45,19 +47,19 @@ class CHistory : public IActionLog {
 public:
     static constexpr size_t kCapacity = 500;
 
-    void LogAction(const void* rule, CActionEntry entry) override;
+    void LogAction(RuleId rule, CActionEntry entry) override;
     size_t GetCount() const { return m_entries.size(); }
     // 0 is the newest.
     const CActionEntry& GetAt(size_t i) const { return m_entries[i]; }
     void Clear() { m_entries.clear(); }
     // How many windows the rule asked to close (at once, after its delay, or applied).
-    int CloseCount(const void* rule) const;
-    // A deleted rule's count goes with it, so that a new record at its address starts at 0.
-    void ForgetRule(const void* rule) { m_closeCounts.erase(rule); }
+    int CloseCount(RuleId rule) const;
+    // A deleted rule's count goes with it; its lines keep the number and name it had.
+    void ForgetRule(RuleId rule) { m_closeCounts.erase(rule); }
 
 private:
     std::deque<CActionEntry> m_entries;
-    std::map<const void*, int> m_closeCounts;
+    std::map<RuleId, int> m_closeCounts;
 };
 
 // The columns of the history list.

@@ -2,7 +2,7 @@
 
 bool RuleTextsMatch(const CRuleSet& rules, int i, const CWindowSnapshot& window) {
     const CRuleKey& key = rules.Keys()[static_cast<size_t>(i)];
-    const CWindowInfo& rule = rules.GetAt(i);
+    const CRule& rule = rules.GetAt(i);
     if ((key.flags & CRuleKey::kTitle) && !SameText(rule.m_strTitle.View(), window.strTitle))
         return false;
     if ((key.flags & CRuleKey::kClass) && !SameText(rule.m_strClass.View(), window.strClass))

@@ -3,7 +3,7 @@
 DWORD WantedTriggers(const CRuleSet& rules) {
     DWORD wanted = 0;
     for (int i = 0; i < rules.GetCount(); ++i) {
-        const CWindowInfo& rule = rules.GetAt(i);
+        const CRule& rule = rules.GetAt(i);
         if (rule.m_bEnabled)
             wanted |= rule.m_dwTriggers;
     }
@@ -16,7 +16,7 @@ bool TitleMayMatch(const CRuleSet& rules, DWORD trigger, StringView title) {
     bool hashed = false; // hashed once, and only when a rule looks at the title
     const CRuleKey* keys = rules.Keys().data();
     for (int i = 0; i < rules.GetCount(); ++i) {
-        const CWindowInfo& rule = rules.GetAt(i);
+        const CRule& rule = rules.GetAt(i);
         if (!rule.m_bEnabled || (rule.m_dwTriggers & trigger) == 0)
             continue;
         const CRuleKey& key = keys[i];

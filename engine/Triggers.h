@@ -21,7 +21,7 @@ template <class OnMatch>
 void ScanRulesAt(const CRuleSet& rules, DWORD trigger, const CWindowSnapshot& window,
                  OnMatch&& onMatch) {
     ScanRules(rules, window, [&](int i) {
-        const CWindowInfo& rule = rules.GetAt(i);
+        const CRule& rule = rules.GetAt(i);
         if (rule.m_bEnabled && (rule.m_dwTriggers & trigger) != 0)
             onMatch(i);
     });

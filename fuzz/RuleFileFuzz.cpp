@@ -31,7 +31,7 @@ std::vector<BYTE> StoreAll(const CRuleSet& rules) {
     return file.Data();
 }
 
-bool Same(const CWindowInfo& a, const CWindowInfo& b) {
+bool Same(const CRule& a, const CRule& b) {
     return a.m_strTitle == b.m_strTitle && a.m_strClass == b.m_strClass &&
            a.m_rcWindow.left == b.m_rcWindow.left && a.m_rcWindow.top == b.m_rcWindow.top &&
            a.m_rcWindow.right == b.m_rcWindow.right && a.m_rcWindow.bottom == b.m_rcWindow.bottom &&
@@ -44,7 +44,7 @@ bool Same(const CWindowInfo& a, const CWindowInfo& b) {
            a.m_bEnabled == b.m_bEnabled && a.m_bMatchProcess == b.m_bMatchProcess &&
            a.m_titleMode == b.m_titleMode && a.m_classMode == b.m_classMode &&
            a.m_processMode == b.m_processMode && a.m_dwTriggers == b.m_dwTriggers &&
-           b.m_hWnd == nullptr;
+           a.m_action == b.m_action;
 }
 
 } // namespace

@@ -114,7 +114,7 @@ bool ValidMode(std::uint32_t m) {
     return m < static_cast<std::uint32_t>(kTextModeCount);
 }
 
-void ReadEntry(CReader& in, CWindowInfo& rule, bool& inert) {
+void ReadEntry(CReader& in, CRule& rule, bool& inert) {
     const size_t at = in.Pos();
     const std::uint32_t flags = in.U32();
     const std::uint32_t modes = in.U32();
@@ -156,7 +156,7 @@ void ReadEntry(CReader& in, CWindowInfo& rule, bool& inert) {
     rule.m_strClass = in.Text(kNoLimit);
 }
 
-void WriteEntry(CWriter& out, const CWindowInfo& rule) {
+void WriteEntry(CWriter& out, const CRule& rule) {
     const bool inert = !rule.FitsRecord();
     out.U32((rule.m_bEnabled ? kEnabled : 0) | (rule.m_bMatchProcess ? kProcess : 0) |
             (inert ? kInert : 0));
@@ -223,8 +223,7 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
         in.Fail(_T("its entry count differs from the rule count"), 0);
     for (std::uint32_t i = 0; i < n && !in.Failed(); ++i) {
         CEntry entry;
-        entry.rule = std::make_unique<CWindowInfo>();
-        ReadEntry(in, *entry.rule, entry.inert);
+        ReadEntry(in, entry.rule, entry.inert);
         if (entries != nullptr)
             entries->push_back(std::move(entry));
     }
@@ -237,19 +236,17 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
     return verdict;
 }
 
-void StoreRecord(CArchive& ar, const CWindowInfo& rule) {
-    if (rule.FitsRecord()) {
-        rule.Store(ar);
-        return;
+void StoreRecord(CArchive& ar, const CRule& rule) {
+    CWindowInfo record = RecordOf(rule);
+    if (!rule.FitsRecord()) {
+        // A reader of the records alone must never act more broadly than the rule: it gets
+        // one that no window matches (right of left: a width no window has).
+        record.m_rcWindow = RECT{0, 0, -1, -1};
+        record.m_bMatchTitle = record.m_bMatchClass = record.m_bMatchLocation = FALSE;
+        record.m_bMatchStyle = record.m_bMatchExStyle = FALSE;
+        record.m_bMatchDimensions = TRUE;
     }
-    // A reader of the records alone must never act more broadly than the rule: it gets one
-    // that no window matches (right of left: a width no window has).
-    std::unique_ptr<CWindowInfo> inert = rule.CopyForRule();
-    inert->m_rcWindow = RECT{0, 0, -1, -1};
-    inert->m_bMatchTitle = inert->m_bMatchClass = inert->m_bMatchLocation = FALSE;
-    inert->m_bMatchStyle = inert->m_bMatchExStyle = FALSE;
-    inert->m_bMatchDimensions = TRUE;
-    inert->Store(ar);
+    record.Serialize(ar);
 }
 
 void Store(CArchive& ar, const CRuleSet& rules) {
@@ -286,21 +283,10 @@ void Load(CArchive& ar, CRuleSet& rules, int first) {
         throw CRuleBlockException(Describe(verdict));
     for (size_t i = 0; i < entries.size(); ++i) {
         const int at = first + static_cast<int>(i);
-        const CWindowInfo& entry = *entries[i].rule;
-        if (entries[i].inert) { // the entry is the whole rule
-            rules.Replace(at, entry);
-            continue;
-        }
-        std::unique_ptr<CWindowInfo> rule = rules.GetAt(at).CopyForRule();
-        rule->m_bEnabled = entry.m_bEnabled;
-        rule->m_bMatchProcess = entry.m_bMatchProcess;
-        rule->m_titleMode = entry.m_titleMode;
-        rule->m_classMode = entry.m_classMode;
-        rule->m_processMode = entry.m_processMode;
-        rule->m_dwTriggers = entry.m_dwTriggers;
-        rule->m_strName = entry.m_strName;
-        rule->m_strProcess = entry.m_strProcess;
-        rules.Replace(at, *rule);
+        CRule& entry = entries[i].rule;
+        if (!entries[i].inert) // the record holds the rest of the rule
+            TakeRecord(entry, RecordOf(rules.GetAt(at)));
+        rules.Replace(at, entry);
     }
 }
 

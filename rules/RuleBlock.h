@@ -20,7 +20,7 @@
 #pragma once
 
 #include "framework/Exception.h"
-#include "rules/WindowInfo.h"
+#include "rules/Rule.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -60,7 +60,7 @@ struct CVerdict {
 // One entry: an inert record's whole rule, or only the block's members of a rule.
 struct CEntry {
     bool inert = false;
-    std::unique_ptr<CWindowInfo> rule;
+    CRule rule;
 };
 
 // Reads a block from the bytes after the records (`offset`: where they start in the file) for
@@ -69,7 +69,7 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
                std::vector<CEntry>* entries = nullptr);
 
 // The record of a rule as the file holds it: the rule's, or an inert one.
-void StoreRecord(CArchive& ar, const CWindowInfo& rule);
+void StoreRecord(CArchive& ar, const CRule& rule);
 // Writes the block when a rule needs it (one that the records cannot express, or a name).
 void Store(CArchive& ar, const CRuleSet& rules);
 // Reads the block after the records of rules[first..]: gives those rules what it holds. Throws

@@ -1,6 +1,6 @@
 #include "RuleCells.h"
 
-bool RuleCellShown(const CWindowInfo& rule, int column) {
+bool RuleCellShown(const CRule& rule, int column) {
     switch (column) {
     case 1:
         return rule.m_bMatchTitle != 0;
@@ -59,7 +59,7 @@ CString ModeText(TextMode mode, const CString& text) {
 
 } // namespace
 
-CString RuleCellText(const CWindowInfo& rule, int column) {
+CString RuleCellText(const CRule& rule, int column) {
     if (!RuleCellShown(rule, column))
         return CString();
     switch (column) {

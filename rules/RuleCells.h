@@ -3,21 +3,24 @@
 #pragma once
 
 #include "rules/RecordColumns.h"
+#include "rules/Rule.h"
 
 // The record's nine columns, the delay, the program and the name.
 inline constexpr int kRuleDelayColumn = kRecordColumnCount;
 inline constexpr int kRuleProgramColumn = kRecordColumnCount + 1;
 inline constexpr int kRuleNameColumn = kRecordColumnCount + 2;
 inline constexpr int kRuleColumnCount = kRecordColumnCount + 3;
+// After them the rule list shows how many windows each rule closed, from the history.
+inline constexpr CListColumn kClosedColumn = {_T("Closed"), 55, kColumnAlignRight, _T("Closed")};
 
 // The rule list's column i.
 const CListColumn& RuleColumn(int i);
 
 // Columns 1 to 11: whether the cell shows its value. A criterion's cell is shown only when the
 // rule asks for it; the delay and the name always are.
-bool RuleCellShown(const CWindowInfo& rule, int column);
+bool RuleCellShown(const CRule& rule, int column);
 // Columns 1 to 11: the text of a shown cell, or an empty text. A text compared otherwise than
 // exactly says how first: "wildcard: Update*".
-CString RuleCellText(const CWindowInfo& rule, int column);
+CString RuleCellText(const CRule& rule, int column);
 // "is", "contains", "wildcard" or "regex".
 const WCHAR16* TextModeName(TextMode mode);

@@ -38,7 +38,8 @@ void Append(CString& text, const WCHAR16* format, const CString& a, const CStrin
 
 // What is wrong with a file that was read but not whole.
 CString DamageText(const CRuleFileReport& report) {
-    if (report.result == CRuleFileReport::Result::BlockUnusable)
+    if (report.result == CRuleFileReport::Result::BlockUnusable ||
+        report.result == CRuleFileReport::Result::RuleUnusable)
         return report.problem;
     if (report.result != CRuleFileReport::Result::NegativeCount)
         return CArchiveException(CArchiveException::endOfFile).GetErrorMessage();

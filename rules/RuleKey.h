@@ -3,7 +3,7 @@
 // ones are compared in full.
 #pragma once
 
-#include "rules/WindowInfo.h"
+#include "rules/Rule.h"
 
 #include <cstdint>
 
@@ -25,6 +25,8 @@ struct CRuleKey {
     static constexpr std::uint32_t kProcess = 64;
     // Set on a disabled rule and failed by every window.
     static constexpr std::uint32_t kDisabled = 128;
+    // The whole key of a rule that may not act: it admits no window.
+    static constexpr std::uint32_t kNothing = kDisabled;
     // The criteria compared through the compact values alone.
     static constexpr std::uint32_t kCompact = 63;
 
@@ -48,7 +50,7 @@ struct CRuleKey {
     static constexpr int kTextShift = 8;
     std::uint32_t TextFlags() const { return flags >> kTextShift; }
 
-    static CRuleKey Of(const CWindowInfo& rule);
+    static CRuleKey Of(const CRule& rule);
 };
 
 // A hash of the values that the criteria in `compact` compare, for a rule's key and a window's

@@ -3,9 +3,11 @@
 #include "framework/Archive.h"
 #include "rules/RuleBlock.h"
 
+#include <algorithm>
+
 namespace {
 
-bool UsesProcess(const CWindowInfo& rule) {
+bool UsesProcess(const CRule& rule) {
     return rule.m_bEnabled && rule.m_bMatchProcess;
 }
 
@@ -15,45 +17,7 @@ std::unique_ptr<CRegex> CompileIf(BOOL used, TextMode mode, const CString& text)
 
 } // namespace
 
-CString RuleProblem(const CWindowInfo& rule) {
-    if (!rule.m_bMatchTitle && !rule.m_bMatchClass && !rule.m_bMatchLocation &&
-        !rule.m_bMatchDimensions && !rule.m_bMatchStyle && !rule.m_bMatchExStyle &&
-        !rule.m_bMatchProcess)
-        return CString(_T("A rule needs at least one criterion: without one it would close "
-                          "every window."));
-    if (rule.m_strName.GetLength() > kMaxRuleName)
-        return CString(_T("A rule's name has at most 256 characters."));
-    if (rule.m_dwTriggers == 0 || (rule.m_dwTriggers & ~kTriggerAll) != 0)
-        return CString(_T("A rule needs at least one trigger."));
-    if (rule.m_bMatchProcess && rule.m_strProcess.IsEmpty())
-        return CString(_T("The program is empty."));
-    const struct {
-        BOOL used;
-        TextMode mode;
-        const CString& text;
-        const WCHAR16* what;
-    } texts[] = {{rule.m_bMatchTitle, rule.m_titleMode, rule.m_strTitle, _T("window text")},
-                 {rule.m_bMatchClass, rule.m_classMode, rule.m_strClass, _T("window class")},
-                 {rule.m_bMatchProcess, rule.m_processMode, rule.m_strProcess, _T("program")}};
-    for (const auto& t : texts) {
-        if (!t.used || t.mode == TextMode::Is)
-            continue;
-        CString problem;
-        if (t.text.IsEmpty()) {
-            problem.Format(_T("The pattern of the %s is empty."), t.what);
-            return problem;
-        }
-        CString error;
-        if (t.mode == TextMode::Regex && !CRegex::Compile(t.text.View(), &error)) {
-            problem.Format(_T("The regular expression of the %s does not compile: %s"), t.what,
-                           error);
-            return problem;
-        }
-    }
-    return CString();
-}
-
-CRuleKey CRuleKey::Of(const CWindowInfo& rule) {
+CRuleKey CRuleKey::Of(const CRule& rule) {
     CRuleKey key;
     const bool exactTitle = rule.m_bMatchTitle && rule.m_titleMode == TextMode::Is;
     const bool exactClass = rule.m_bMatchClass && rule.m_classMode == TextMode::Is;
@@ -80,20 +44,34 @@ CRuleKey CRuleKey::Of(const CWindowInfo& rule) {
 }
 
 void CRuleSet::Index(int i) {
-    const CWindowInfo& rule = GetAt(i);
+    const CRule& rule = GetAt(i);
     CRulePatterns& patterns = m_patterns[static_cast<size_t>(i)];
+    CRuleKey& key = m_keys[static_cast<size_t>(i)];
+    patterns = CRulePatterns();
+    if (!RuleProblem(rule).IsEmpty()) {
+        key = CRuleKey();
+        key.flags = CRuleKey::kNothing;
+        return;
+    }
     patterns.title = CompileIf(rule.m_bMatchTitle, rule.m_titleMode, rule.m_strTitle);
     patterns.windowClass = CompileIf(rule.m_bMatchClass, rule.m_classMode, rule.m_strClass);
     patterns.process = CompileIf(rule.m_bMatchProcess, rule.m_processMode, rule.m_strProcess);
-    m_keys[static_cast<size_t>(i)] = CRuleKey::Of(rule);
+    key = CRuleKey::Of(rule);
     m_nProcessRules += UsesProcess(rule) ? 1 : 0;
 }
 
 void CRuleSet::Unindex(int i) {
-    m_nProcessRules -= UsesProcess(GetAt(i)) ? 1 : 0;
+    m_nProcessRules -= IsUsable(i) && UsesProcess(GetAt(i)) ? 1 : 0;
 }
 
-int CRuleSet::Add(std::unique_ptr<CWindowInfo> rule) {
+int CRuleSet::IndexOf(RuleId id) const {
+    const auto it = std::lower_bound(m_rules.begin(), m_rules.end(), id,
+                                     [](const CRule& rule, RuleId v) { return rule.m_nId < v; });
+    return it != m_rules.end() && it->m_nId == id ? static_cast<int>(it - m_rules.begin()) : -1;
+}
+
+int CRuleSet::Add(CRule rule) {
+    rule.m_nId = ++m_nLastId;
     m_keys.emplace_back();
     try {
         m_patterns.emplace_back();
@@ -111,16 +89,19 @@ int CRuleSet::Add(std::unique_ptr<CWindowInfo> rule) {
     return GetCount() - 1;
 }
 
-void CRuleSet::Replace(int i, const CWindowInfo& values) {
+void CRuleSet::Replace(int i, const CRule& values) {
     Unindex(i);
-    GetAt(i).TakeRuleOf(values);
+    CRule& rule = m_rules[static_cast<size_t>(i)];
+    const RuleId id = rule.m_nId;
+    rule = values;
+    rule.m_nId = id;
     Index(i);
 }
 
-std::unique_ptr<CWindowInfo> CRuleSet::Remove(int i) {
+CRule CRuleSet::Remove(int i) {
     Unindex(i);
     const auto at = static_cast<std::ptrdiff_t>(i);
-    std::unique_ptr<CWindowInfo> rule = std::move(m_rules[static_cast<size_t>(i)]);
+    CRule rule = std::move(m_rules[static_cast<size_t>(i)]);
     m_rules.erase(m_rules.begin() + at);
     m_keys.erase(m_keys.begin() + at);
     m_patterns.erase(m_patterns.begin() + at);
@@ -152,8 +133,8 @@ CRuleFileReport CRuleSet::Load(CArchive& ar) {
     }
     for (; report.complete < report.count; ++report.complete) {
         const std::uint64_t start = ar.GetPosition();
-        auto rule = std::make_unique<CWindowInfo>();
-        const CWindowInfo::LoadResult loaded = rule->Load(ar, report.offset);
+        CWindowInfo record;
+        const CWindowInfo::LoadResult loaded = record.Load(ar, report.offset);
         if (loaded != CWindowInfo::LoadResult::Whole) {
             // Nothing at all of the missing rule: the count promised too many.
             report.result = loaded == CWindowInfo::LoadResult::CutInTitle   ? Result::CutInTitle
@@ -162,6 +143,8 @@ CRuleFileReport CRuleSet::Load(CArchive& ar) {
                                                                             : Result::CutInNumbers;
             return report;
         }
+        CRule rule;
+        TakeRecord(rule, record);
         Add(std::move(rule));
     }
     report.offset = ar.GetPosition();
@@ -172,13 +155,23 @@ CRuleFileReport CRuleSet::Load(CArchive& ar) {
     } catch (const CRuleBlockException& e) {
         report.result = Result::BlockUnusable;
         report.problem = e.GetErrorMessage();
+        return report;
+    }
+    // A rule the check refuses is kept, matching nothing; the first one is named.
+    for (int i = first; i < GetCount(); ++i) {
+        if (IsUsable(i))
+            continue;
+        report.result = Result::RuleUnusable;
+        report.problem.Format(_T("rule %d matches no window until it is edited: %s"), i + 1,
+                              RuleProblem(GetAt(i)));
+        break;
     }
     return report;
 }
 
 void CRuleSet::Store(CArchive& ar) const {
     ar << GetCount();
-    for (const auto& rule : m_rules)
-        CRuleBlock::StoreRecord(ar, *rule);
+    for (const CRule& rule : m_rules)
+        CRuleBlock::StoreRecord(ar, rule);
     CRuleBlock::Store(ar, *this);
 }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "rules/Regex.h"
+#include "rules/Rule.h"
 #include "rules/RuleKey.h"
-#include "rules/WindowInfo.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +25,7 @@ struct CRuleFileReport {
         CutInClass,    // ... before the line end of its window class
         CountTooLarge, // the file ends after `complete` rules, fewer than the count
         BlockUnusable, // every record is whole, but the rule block after them is damaged or newer
+        RuleUnusable,  // every rule was read, but one is not a rule Quellix may keep
     };
 
     Result result = Result::Complete;
@@ -34,7 +35,7 @@ struct CRuleFileReport {
     // Where the damage starts (the count, the cut part of a rule, the missing rule), or for a
     // complete file the end of the last rule.
     std::uint64_t offset = 0;
-    // BlockUnusable: what is wrong with the block, in words.
+    // BlockUnusable, RuleUnusable: what is wrong with the block or the rule, in words.
     CString problem;
 
     bool IsComplete() const { return result == Result::Complete; }
@@ -48,31 +49,29 @@ struct CRulePatterns {
     std::unique_ptr<CRegex> process;
 };
 
-// Why the rule cannot be kept: no criterion, an empty pattern, a regular expression that does
-// not compile (the library's message and the offset), a name too long, no trigger. Empty when
-// it can.
-CString RuleProblem(const CWindowInfo& rule);
-
 class CRuleSet {
 public:
     int GetCount() const { return static_cast<int>(m_rules.size()); }
     bool IsEmpty() const { return m_rules.empty(); }
-    const CWindowInfo& GetAt(int i) const { return *m_rules[static_cast<size_t>(i)]; }
-    // Only what matching leaves on a rule may change through this: the window it matched last
-    // and its timer. Criteria change through Replace, so that the keys stay in step.
-    CWindowInfo& GetAt(int i) { return *m_rules[static_cast<size_t>(i)]; }
+    const CRule& GetAt(int i) const { return m_rules[static_cast<size_t>(i)]; }
+    // The index of the rule with this id, or -1 when it is not (or no longer) in the set.
+    int IndexOf(RuleId id) const;
     // The match keys, one per rule, in rule order.
     const std::vector<CRuleKey>& Keys() const { return m_keys; }
     const CRulePatterns& PatternsAt(int i) const { return m_patterns[static_cast<size_t>(i)]; }
     // True when an enabled rule compares the program: only then is a window's image read.
     bool NeedsProcess() const { return m_nProcessRules > 0; }
+    // False for a rule that the rule check refuses (it came so from a file): it is kept as it
+    // is, so that nothing is lost, but matches no window.
+    bool IsUsable(int i) const {
+        return m_keys[static_cast<size_t>(i)].flags != CRuleKey::kNothing;
+    }
 
-    // Appends the rule as the last one; returns its index.
-    int Add(std::unique_ptr<CWindowInfo> rule);
-    // Gives rule i the criteria and the delay of `values`. The record itself, the window it
-    // holds and its pending close stay.
-    void Replace(int i, const CWindowInfo& values);
-    std::unique_ptr<CWindowInfo> Remove(int i);
+    // Appends the rule as the last one with an id of its own; returns its index.
+    int Add(CRule rule);
+    // Gives rule i the values of `values`; it keeps its id.
+    void Replace(int i, const CRule& values);
+    CRule Remove(int i);
     void Clear();
 
     // Appends the rules of a rule-file image that were read whole, up to the first damage,
@@ -89,8 +88,10 @@ private:
     void Index(int i);
     void Unindex(int i);
 
-    std::vector<std::unique_ptr<CWindowInfo>> m_rules;
+    // In the order of their ids, which only grow: IndexOf is a binary search.
+    std::vector<CRule> m_rules;
     std::vector<CRuleKey> m_keys;
     std::vector<CRulePatterns> m_patterns;
     int m_nProcessRules = 0;
+    RuleId m_nLastId = 0;
 };

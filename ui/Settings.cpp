@@ -10,3 +10,11 @@ CString ColumnWidthValueName(int column, int listNumber) {
     name.Format(Settings::kColumnWidthFormat, column, listNumber);
     return name;
 }
+
+CString ColumnWidthValueName(const CListColumn& column, int position, int listNumber) {
+    if (column.widthName == nullptr)
+        return ColumnWidthValueName(position, listNumber);
+    CString name;
+    name.Format(Settings::kNamedColumnWidthFormat, column.widthName, listNumber);
+    return name;
+}

@@ -1,6 +1,8 @@
 // Every registry setting of the program, declared once: name and default.
 #pragma once
 
+#include "rules/RecordColumns.h"
+
 #include "framework/String.h"
 
 struct CIntSetting {
@@ -25,14 +27,22 @@ inline constexpr CIntSetting PauseAutoClose{_T("PauseAutoClose"), 0};
 // The main dialog's WINDOWPLACEMENT, as its 44 raw bytes.
 inline constexpr const WCHAR16* kLastLocation = _T("QuellixLastLocation");
 
-// Column widths: "Column <index from 0> Of <list number>".
+// Column widths: "Column <index from 0> Of <list number>" for the first columns of each list,
+// "Column <name> Of <list number>" for those added later, so that a column inserted before
+// them never takes their widths.
 inline constexpr const WCHAR16* kColumnWidthFormat = _T("Column %d Of %d");
+inline constexpr const WCHAR16* kNamedColumnWidthFormat = _T("Column %s Of %d");
 inline constexpr int kWindowListNumber = 1;
 inline constexpr int kRuleListNumber = 2;
+// How many columns of each list an older version stored by position: a named column among
+// them takes its positional width over once.
+inline constexpr int kPositionalColumns[] = {0, 10, 13};
 
 } // namespace Settings
 
-// The registry value name of a column's width; lists are numbered from 1.
+// The registry value name of a column's width by its position; lists are numbered from 1.
 CString ColumnWidthValueName(int column, int listNumber);
+// ... by the column's own name where it has one.
+CString ColumnWidthValueName(const CListColumn& column, int position, int listNumber);
 // A stored width, or `defaultWidth` when the stored one cannot be right (outside 0..4096).
 int StoredColumnWidth(UINT stored, int defaultWidth);

@@ -91,8 +91,8 @@ std::vector<long long> Measure(int events, DWORD trigger = kTriggerForeground) {
     return std::vector<long long>(all.begin() + static_cast<long>(start), all.end());
 }
 
-std::unique_ptr<CWindowInfo> RuleFor(HWND hwnd, const wchar_t* cls) {
-    auto rule = std::make_unique<CWindowInfo>(); // the editor's default criteria
+std::unique_ptr<CRule> RuleFor(HWND hwnd, const wchar_t* cls) {
+    auto rule = std::make_unique<CRule>(); // the editor's default criteria
     rule->m_strClass = cls;
     ::GetWindowRect(hwnd, &rule->m_rcWindow);
     rule->m_dwStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
@@ -139,7 +139,7 @@ std::vector<long long> MeasureDialog(int rules, bool matchFirst, int events,
                 rule->m_bMatchTitle = TRUE;
                 rule->m_strTitle = L"Latency target";
             }
-            dlg->AppendRuleRow(std::move(rule));
+            dlg->AppendRuleRow(*rule);
         }
     }
     std::vector<long long> samples = Measure(events, trigger);
@@ -222,7 +222,7 @@ void PrintSteps(int calls) {
     // A watcher of its own, not installed: the dialog's stays the one that hooks.
     CRuleSet rules;
     for (int i = 0; i < 10000; ++i)
-        rules.Add(RuleFor(w, L"QxLatencyTargeX"));
+        rules.Add(*RuleFor(w, L"QxLatencyTargeX"));
     CStatusReport report(status);
     CWatcher watcher(rules, report);
 

@@ -69,8 +69,8 @@ void Print(const char* what, const CCounts& counts) {
         std::printf("  0x%04x to %ls: %d\n", key.first, key.second.c_str(), n);
 }
 
-std::unique_ptr<CWindowInfo> Rule(const wchar_t* cls, int delayMs) {
-    auto rule = std::make_unique<CWindowInfo>();
+std::unique_ptr<CRule> Rule(const wchar_t* cls, int delayMs) {
+    auto rule = std::make_unique<CRule>();
     rule->m_strClass = cls;
     rule->m_nDelayMs = delayMs;
     return rule;
@@ -106,14 +106,14 @@ int main(int argc, char** argv) {
         std::printf("no dialog\n");
         return 1;
     }
-    dlg.AppendRuleRow(Rule(L"QxIdleNever", 0));
-    dlg.AppendRuleRow(Rule(L"QxIdleNeverDelayed", 5000));
+    dlg.AppendRuleRow(*Rule(L"QxIdleNever", 0));
+    dlg.AppendRuleRow(*Rule(L"QxIdleNeverDelayed", 5000));
     if (mode == "flood-rule") {
         auto rule = Rule(L"QxLatencyTarget", 0);
         rule->m_bMatchTitle = TRUE;
         rule->m_strTitle = L"Never this title";
         rule->m_dwTriggers = kTriggerTitleChange;
-        dlg.AppendRuleRow(std::move(rule));
+        dlg.AppendRuleRow(*rule);
     }
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);

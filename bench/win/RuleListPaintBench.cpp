@@ -79,14 +79,14 @@ LRESULT CALLBACK NoteCount(int code, WPARAM wp, LPARAM lp) {
 void WriteRuleFile(int count) {
     CRuleSet rules;
     for (int i = 0; i < count; ++i) {
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         rule->m_strTitle.Format(L"Rule window %d", i);
         rule->m_strClass.Format(L"QxBenchClass%d", i % 97);
         rule->m_rcWindow = RECT{i % 640, i % 480, i % 640 + 300, i % 480 + 200};
         rule->m_dwStyle = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
         rule->m_bMatchTitle = i % 2;
         rule->m_nDelayMs = (i % 3) * 100;
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
     }
     if (!CRuleFile(GetDataFilePath()).Save(rules).saved) {
         std::printf("Data.dat not written\n");

@@ -7,7 +7,6 @@ namespace {
 
 struct CEnumState {
     const CRuleSet* rules;
-    bool enabledOnly;
     CSnapshotReader reader;
     std::vector<COpenMatch> matches;
 };
@@ -19,26 +18,27 @@ BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
     const CWindowSnapshot& window = state.reader.Read(hwnd, state.rules->NeedsProcess());
     int first = -1;
     ScanRules(*state.rules, window, [&](int i) {
-        if (first < 0 && (!state.enabledOnly || state.rules->GetAt(i).m_bEnabled))
-            first = i;
+        if (first < 0)
+            first = i; // a disabled rule's key admits no window
     });
     if (first < 0)
         return TRUE;
     COpenMatch match;
     match.hwnd = hwnd;
     match.nRule = first;
+    match.nRuleId = state.rules->GetAt(first).m_nId;
     match.strCaption = CString(window.strTitle);
     match.strClass = CString(window.strClass);
-    DWORD pid = 0;
-    match.bOwn = ::GetWindowThreadProcessId(hwnd, &pid) != 0 && pid == ::GetCurrentProcessId();
+    match.owner.threadId = ::GetWindowThreadProcessId(hwnd, &match.owner.processId);
+    match.bOwn = match.owner.threadId != 0 && match.owner.processId == ::GetCurrentProcessId();
     state.matches.push_back(std::move(match));
     return TRUE;
 }
 
 } // namespace
 
-std::vector<COpenMatch> FindOpenMatches(const CRuleSet& rules, bool enabledOnly) {
-    CEnumState state{&rules, enabledOnly, {}, {}};
+std::vector<COpenMatch> FindOpenMatches(const CRuleSet& rules) {
+    CEnumState state{&rules, {}, {}};
     if (!rules.IsEmpty())
         ::EnumWindows(CollectMatch, reinterpret_cast<LPARAM>(&state));
     return std::move(state.matches);

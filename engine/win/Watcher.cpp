@@ -66,14 +66,19 @@ const CWindowSnapshot* CWatcher::ReadWindow(HWND hwnd, CWindowOwner& owner) {
     return &m_timerReader.Read(hwnd, m_rules.NeedsProcess());
 }
 
-bool CWatcher::PostClose(HWND hwnd, CString& why) {
-    if (::PostMessageW(hwnd, WM_CLOSE, 0, 0))
-        return true;
+// How each action is done: the one place that knows.
+bool CWatcher::Act(HWND hwnd, ERuleAction action, CString& why) {
+    switch (action) {
+    case ERuleAction::Close:
+        if (::PostMessageW(hwnd, WM_CLOSE, 0, 0))
+            return true;
+        break;
+    }
     why = RefusalText(::GetLastError());
     return false;
 }
 
-void CWatcher::LogAction(const void* rule, CActionEntry entry) {
+void CWatcher::LogAction(RuleId rule, CActionEntry entry) {
     if (m_pLog == nullptr)
         return;
     SYSTEMTIME now{};
@@ -140,12 +145,12 @@ void CWatcher::UpdateHooks() {
 
 void CWatcher::CloseOpenWindows(const std::vector<COpenMatch>& matches) {
     for (const COpenMatch& match : matches) {
-        if (match.bOwn || match.nRule < 0 || match.nRule >= m_rules.GetCount())
+        if (match.bOwn)
             continue;
         CActionEntry entry;
         entry.strCaption = match.strCaption;
         entry.strClass = match.strClass;
-        m_autoClose.CloseNow(match.nRule, match.hwnd, std::move(entry));
+        m_autoClose.ApplyNow(match.nRuleId, match.hwnd, match.owner, std::move(entry));
     }
 }
 
@@ -207,10 +212,6 @@ void CWatcher::Remove() {
         ::KillTimer(nullptr, std::exchange(m_nReportTimer, 0));
     if (g_pWatcher == this)
         g_pWatcher = nullptr;
-}
-
-void CWatcher::CancelPendingClose(CWindowInfo& rule) {
-    m_autoClose.CancelPendingClose(rule);
 }
 
 void CWatcher::CheckWindowAgainstRules(HWND hwnd) {

@@ -25,7 +25,7 @@ protected:
 // and the reading of windows.
 class CWatcher : private IWindowSystem, private IActionLog {
 public:
-    CWatcher(CRuleSet& rules, IForegroundReport& report)
+    CWatcher(const CRuleSet& rules, IForegroundReport& report)
         : m_rules(rules), m_report(report), m_autoClose(rules, *this) {}
     ~CWatcher() { Remove(); }
     CWatcher(const CWatcher&) = delete;
@@ -39,8 +39,8 @@ public:
     // One foreground event: the window is compared with every rule, then reported.
     void CheckWindowAgainstRules(HWND hwnd);
     void CheckWindowAgainstRules(HWND hwnd, CWindowOwner owner);
-    // Drops the pending close of a rule that is being deleted.
-    void CancelPendingClose(CWindowInfo& rule);
+    // Drops the pending closes of a rule that is being deleted.
+    void ForgetRule(RuleId id) { m_autoClose.ForgetRule(id); }
     // Hands the waiting report, if any, to the host now, and lets the log show its actions.
     void FlushReport();
 
@@ -55,13 +55,18 @@ public:
     // A title change or show of a top-level window: checked against the rules of that moment.
     // Never reported in the status line.
     void CheckWindowAt(HWND hwnd, DWORD trigger);
-    // Asks each window of another program to close at once, as "Apply Rules" does.
+    // "Apply Rules": each window of another program that its rule still matches acts at once.
     void CloseOpenWindows(const std::vector<COpenMatch>& matches);
+    // Closes the window a user chose if the handle still names the window of `owner`;
+    // otherwise false with why.
+    bool CloseChosen(HWND hwnd, CWindowOwner owner, CString& why) {
+        return m_autoClose.CloseChosen(hwnd, owner, why);
+    }
 
 private:
     const CWindowSnapshot* ReadWindow(HWND hwnd, CWindowOwner& owner) override;
-    bool PostClose(HWND hwnd, CString& why) override;
-    void LogAction(const void* rule, CActionEntry entry) override;
+    bool Act(HWND hwnd, ERuleAction action, CString& why) override;
+    void LogAction(RuleId rule, CActionEntry entry) override;
     void SetTimer(UINT_PTR id, UINT delayMs) override;
     void KillTimer(UINT_PTR id) override;
 
@@ -74,7 +79,7 @@ private:
     // Starts the report's one-shot timer unless it runs.
     void WaitToReport();
 
-    CRuleSet& m_rules;
+    const CRuleSet& m_rules;
     IForegroundReport& m_report;
     HWND m_hOwner = nullptr;
     HWND m_hDesktop = nullptr;

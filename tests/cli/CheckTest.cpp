@@ -14,9 +14,9 @@ using Result = CRuleFileCheck::Result;
 Bytes TwoRules() {
     CRuleSet rules;
     for (const WCHAR16* title : {_T("a"), _T("xy")}) {
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         rule->m_strTitle = title;
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
     }
     return StoreRules(rules);
 }

@@ -49,13 +49,13 @@ TEST_F(ToolTest, AddAppendsExactlyTheGivenCriteriaAndRemoveTakesOneOut) {
     CArchive ar(&file, CArchive::load);
     rules.Load(ar);
     ASSERT_EQ(rules.GetCount(), 3);
-    const CWindowInfo& first = rules.GetAt(0);
+    const CRule& first = rules.GetAt(0);
     EXPECT_EQ(first.m_strClass, _T("Notepad"));
     EXPECT_TRUE(first.m_bMatchTitle && first.m_bMatchClass);
     EXPECT_FALSE(first.m_bMatchLocation || first.m_bMatchDimensions || first.m_bMatchStyle ||
                  first.m_bMatchExStyle);
     EXPECT_EQ(first.m_nDelayMs, 100);
-    const CWindowInfo& second = rules.GetAt(1);
+    const CRule& second = rules.GetAt(1);
     EXPECT_EQ(second.m_rcWindow.left, -1280);
     EXPECT_EQ(second.m_rcWindow.top, 5);
     EXPECT_EQ(second.m_rcWindow.right, -480);
@@ -86,7 +86,7 @@ TEST_F(ToolTest, AddAppendsExactlyTheGivenCriteriaAndRemoveTakesOneOut) {
 
 TEST_F(ToolTest, NothingIsWrittenToAFileThatWasNotReadWhole) {
     CRuleSet rules;
-    rules.Add(std::make_unique<CWindowInfo>());
+    rules.Add(CRule());
     Bytes tail = StoreRules(rules);
     tail.push_back(7);
     Bytes cut = StoreRules(rules);
@@ -110,17 +110,17 @@ TEST_F(ToolTest, NothingIsWrittenToAFileThatWasNotReadWhole) {
 
 TEST_F(ToolTest, ListAlignsWideTextAndItsJsonTellsAnEmptyCriterionFromAnUnusedOne) {
     CRuleSet rules;
-    auto a = std::make_unique<CWindowInfo>();
+    auto a = std::make_unique<CRule>();
     a->m_strClass = _T("\x65E5\x672C"); // two wide characters: four columns
     a->m_strTitle = _T("tab\there");
     a->m_bMatchTitle = TRUE;
     a->m_dwStyle = 0x14CF0000;
-    rules.Add(std::move(a));
-    auto b = std::make_unique<CWindowInfo>();
+    rules.Add(*a);
+    auto b = std::make_unique<CRule>();
     b->m_bMatchClass = FALSE; // uses the title, and it is empty
     b->m_bMatchTitle = TRUE;
     b->m_rcWindow = {0, 0, 12345, 6};
-    rules.Add(std::move(b));
+    rules.Add(*b);
     Write("l.dat", StoreRules(rules));
     host.defaultFile = FromUtf8(P("l.dat"));
 
@@ -145,10 +145,10 @@ TEST_F(ToolTest, ListAlignsWideTextAndItsJsonTellsAnEmptyCriterionFromAnUnusedOn
 TEST_F(ToolTest, MatchListsOnlyMatchedWindowsWithTheirRules) {
     CRuleSet rules;
     for (const WCHAR16* cls : {_T("Target"), _T("Other"), _T("Target")}) {
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         rule->m_strClass = cls;
         rule->m_bMatchDimensions = rule->m_bMatchStyle = rule->m_bMatchExStyle = FALSE;
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
     }
     Write("m.dat", StoreRules(rules));
     host.hasWindows = true;

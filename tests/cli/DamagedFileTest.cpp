@@ -14,10 +14,10 @@ Bytes ThreeRules() {
     const WCHAR16* const texts[][2] = {
         {_T("First"), _T("A")}, {_T("Second"), _T("B")}, {_T("Third"), _T("C")}};
     for (const auto& text : texts) {
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         rule->m_strTitle = text[0];
         rule->m_strClass = text[1];
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
     }
     return StoreRules(rules);
 }

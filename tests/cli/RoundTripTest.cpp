@@ -17,7 +17,7 @@ CString Units(std::initializer_list<unsigned> units) {
 // and other control units, quotes, empty texts, flags other than 0 and 1, the integers' ends.
 CRuleSet OddRules() {
     CRuleSet rules;
-    auto a = std::make_unique<CWindowInfo>();
+    auto a = std::make_unique<CRule>();
     a->m_strTitle = Units({0xD800, 'a', 0xDC00, 0xD83D, 0xDE00, 0xDBFF}); // lone, pair, lone
     a->m_strClass = CString();
     a->m_rcWindow = {INT_MIN, -1, INT_MAX, 0};
@@ -27,14 +27,14 @@ CRuleSet OddRules() {
     a->m_bMatchClass = -1;
     a->m_bMatchDimensions = 0;
     a->m_nDelayMs = -1;
-    rules.Add(std::move(a));
-    auto b = std::make_unique<CWindowInfo>();
+    rules.Add(*a);
+    auto b = std::make_unique<CRule>();
     b->m_strTitle = Units({'Z', 0xFC, 'r', 'i', 'c', 'h', ' ', '"', '\\', '/', 0x09, 0x00, 0x01,
                            0x7F, 0x65E5, 0xDC00});
     b->m_strClass = _T("Notepad");
     b->m_bMatchLocation = 1;
     b->m_nDelayMs = INT_MAX;
-    rules.Add(std::move(b));
+    rules.Add(*b);
     return rules;
 }
 

@@ -12,16 +12,17 @@ namespace {
 
 TEST_F(ToolTest, ImportRefusesARuleWithNoCriterionUnlessAllowed) {
     CRuleSet rules;
-    rules.Add(std::make_unique<CWindowInfo>()); // class, size and styles: the defaults
-    auto all = std::make_unique<CWindowInfo>();
+    rules.Add(CRule()); // class, size and styles: the defaults
+    auto all = std::make_unique<CRule>();
     all->m_bMatchClass = all->m_bMatchDimensions = all->m_bMatchStyle = all->m_bMatchExStyle = 0;
-    rules.Add(std::move(all));
+    rules.Add(*all);
     Write("two.dat", StoreRules(rules));
     ASSERT_EQ(Run({"export", P("two.dat")}), 0) << host.err;
     host.input = host.out;
 
     EXPECT_EQ(Run({"import", "-", "--out", P("new.dat")}), 2);
-    EXPECT_NE(host.err.find("rule 2 has no criterion"), std::string::npos) << host.err;
+    EXPECT_NE(host.err.find("rule 2: A rule needs at least one criterion"), std::string::npos)
+        << host.err;
     EXPECT_FALSE(Exists("new.dat"));
 
     EXPECT_EQ(Run({"import", "-", "--out", P("new.dat"), "--allow-match-all"}), 0) << host.err;

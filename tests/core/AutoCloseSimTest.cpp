@@ -1,8 +1,11 @@
 // The watcher's decisions against a simulated desktop. A seeded random run of windows that
 // appear, change and close (their handles reused by other programs' windows), rules added,
-// edited and deleted, foreground events and timers; after every step the closes asked for must
-// be exactly those that a plain model of the rules owes: none to a window that no rule matches
-// at that moment, none dropped. A failure prints its seed and the shortest step list found.
+// edited, switched off and on and deleted, foreground, title-change and show events, Apply with
+// its question open while the desktop changes, pause and resume, and timers; after every step
+// the closes asked for must be exactly those that a plain model of the rules owes (none to a
+// window that no rule matches at that moment, none dropped), every pending close must have one
+// timer, and the History must say what the model says. A failure prints its seed and the
+// shortest step list found.
 #include "engine/AutoClose.h"
 #include "tests/core/ReferenceMatch.h"
 
@@ -26,8 +29,14 @@ enum class Kind {
     Restyle,
     AddRule,
     EditRule,
+    ToggleRule,
     DeleteRule,
     Foreground,
+    TitleChange,
+    Shown,
+    AskApply,
+    ConfirmApply,
+    Pause,
     Advance
 };
 
@@ -62,31 +71,43 @@ RECT RectOf(std::uint32_t bits) {
     return {x, y, x + w, y + 100};
 }
 
-// A rule with random criteria and values.
-std::unique_ptr<CWindowInfo> RuleOf(std::uint32_t a, std::uint32_t b) {
-    auto rule = std::make_unique<CWindowInfo>();
-    rule->m_bMatchTitle = a & 1;
-    rule->m_bMatchClass = (a >> 1) & 1;
-    rule->m_bMatchLocation = (a >> 2) & 1;
-    rule->m_bMatchDimensions = (a >> 3) & 1;
-    rule->m_bMatchStyle = (a >> 4) & 1;
-    rule->m_bMatchExStyle = (a >> 5) & 1;
-    rule->m_strTitle = kTitles[b % 4];
-    rule->m_strClass = kClasses[(b >> 2) % 2];
-    rule->m_rcWindow = RectOf(b >> 3);
-    rule->m_dwStyle = (b >> 6) & 1;
-    rule->m_dwExStyle = (b >> 7) & 1;
-    rule->m_nDelayMs = kDelays[(b >> 8) % 5];
+// A rule with random criteria, values and moments.
+CRule RuleOf(std::uint32_t a, std::uint32_t b) {
+    CRule rule;
+    rule.m_bMatchTitle = a & 1;
+    rule.m_bMatchClass = (a >> 1) & 1;
+    rule.m_bMatchLocation = (a >> 2) & 1;
+    rule.m_bMatchDimensions = (a >> 3) & 1;
+    rule.m_bMatchStyle = (a >> 4) & 1;
+    rule.m_bMatchExStyle = (a >> 5) & 1;
+    rule.m_dwTriggers = 1 + (a >> 6) % 7;
+    rule.m_bEnabled = (a >> 9) % 4 != 0;
+    rule.m_strTitle = kTitles[b % 4];
+    rule.m_strClass = kClasses[(b >> 2) % 2];
+    rule.m_rcWindow = RectOf(b >> 3);
+    rule.m_dwStyle = (b >> 6) & 1;
+    rule.m_dwExStyle = (b >> 7) & 1;
+    rule.m_nDelayMs = kDelays[(b >> 8) % 5];
     return rule;
 }
 
-class CSimulation : private IWindowSystem {
+// The model's own idea of a rule that acts: switched on, and with a criterion (a rule with none
+// may not act at all).
+bool Acts(const CRule& rule, const SimWindow& w) {
+    const bool criterion = rule.m_bMatchTitle || rule.m_bMatchClass || rule.m_bMatchLocation ||
+                           rule.m_bMatchDimensions || rule.m_bMatchStyle || rule.m_bMatchExStyle;
+    return w.alive && rule.m_bEnabled && criterion && MatchesRule(rule, w.Snapshot());
+}
+
+class CSimulation : private IWindowSystem, private IActionLog {
 public:
     // Runs the steps; the first broken promise, described, or nothing.
     std::optional<std::string> Run(const std::vector<Step>& steps) {
+        m_autoClose.SetActionLog(this);
         for (size_t n = 0; n < steps.size(); ++n) {
             m_posted.clear();
             m_expected.clear();
+            m_logged.clear();
             Apply(steps[n]);
             if (auto failure = Verify()) {
                 return "step " + std::to_string(n + 1) + ": " + *failure;
@@ -97,15 +118,24 @@ public:
 
 private:
     struct ModelRule {
-        std::unique_ptr<CWindowInfo> criteria; // a copy, apart from the product's record
-        bool owes = false;
-        std::uint64_t serial = 0; // the window owed a close
-        HWND hwnd = nullptr;
-        long long due = 0;
+        CRule criteria; // a copy, apart from the product's
+        RuleId id = 0;
+    };
+    // What the model owes: a close per rule and window, when it falls due.
+    struct Owed {
+        RuleId rule;
+        std::uint64_t serial;
+        auto operator<=>(const Owed&) const = default;
     };
     struct Timer {
         long long due;
         long long period;
+    };
+    struct Asked {
+        RuleId rule;
+        HWND hwnd;
+        CWindowOwner owner;
+        std::uint64_t serial;
     };
 
     static HWND Handle(int i) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(i + 1)); }
@@ -118,6 +148,38 @@ private:
         return live.empty() ? nullptr : live[pick % live.size()];
     }
     int IndexOf(const SimWindow* w) const { return static_cast<int>(w - m_windows); }
+    const SimWindow* BySerial(std::uint64_t serial) const {
+        for (const SimWindow& w : m_windows)
+            if (w.alive && w.serial == serial)
+                return &w;
+        return nullptr;
+    }
+    const ModelRule* RuleById(RuleId id) const {
+        for (const ModelRule& rule : m_model)
+            if (rule.id == id)
+                return &rule;
+        return nullptr;
+    }
+    void Owe(const SimWindow& w) { m_expected.push_back(Handle(IndexOf(&w))); }
+
+    // The model of one event: a rule of that moment acts at once, or owes a close at its
+    // delay; a window already owed keeps its time unless it came to the foreground.
+    void Event(SimWindow& w, DWORD trigger) {
+        if (!m_paused) {
+            for (const ModelRule& rule : m_model) {
+                if ((rule.criteria.m_dwTriggers & trigger) == 0 || !Acts(rule.criteria, w))
+                    continue;
+                const Owed key{rule.id, w.serial};
+                if (rule.criteria.m_nDelayMs <= 0) {
+                    m_owed.erase(key);
+                    Owe(w);
+                } else if (trigger == kTriggerForeground || !m_owed.count(key)) {
+                    m_owed[key] = m_now + rule.criteria.m_nDelayMs;
+                }
+            }
+        }
+        m_autoClose.OnEvent(Handle(IndexOf(&w)), w.Snapshot(), w.owner, trigger);
+    }
 
     void Apply(const Step& s) {
         switch (s.kind) {
@@ -162,57 +224,88 @@ private:
             break;
         case Kind::AddRule:
             if (m_model.size() < kMaxRules) {
-                auto rule = RuleOf(s.a, s.b);
-                m_model.push_back({rule->CopyForRule()});
-                m_rules.Add(std::move(rule));
+                CRule rule = RuleOf(s.a, s.b);
+                rule.m_strName.Format(_T("r%d"), static_cast<int>(s.b % 100));
+                const int i = m_rules.Add(rule);
+                m_model.push_back({rule, m_rules.GetAt(i).m_nId});
             }
             break;
         case Kind::EditRule:
+        case Kind::ToggleRule:
             if (!m_model.empty()) {
+                // An edited or switched rule's closes stay; they look at it again when due.
                 const int i = static_cast<int>(s.a % m_model.size());
-                auto values = RuleOf(s.a >> 4, s.b);
-                m_model[static_cast<size_t>(i)].criteria = values->CopyForRule();
-                m_rules.Replace(i, *values); // the pending close stays with the record
+                CRule values = RuleOf(s.a >> 4, s.b);
+                if (s.kind == Kind::ToggleRule) {
+                    values = m_model[static_cast<size_t>(i)].criteria;
+                    values.m_bEnabled = !values.m_bEnabled;
+                }
+                m_model[static_cast<size_t>(i)].criteria = values;
+                m_rules.Replace(i, values);
             }
             break;
         case Kind::DeleteRule:
             if (!m_model.empty()) {
                 const int i = static_cast<int>(s.a % m_model.size());
+                const RuleId id = m_model[static_cast<size_t>(i)].id;
+                std::erase_if(m_owed, [&](const auto& o) { return o.first.rule == id; });
                 m_model.erase(m_model.begin() + i);
-                m_autoClose.CancelPendingClose(m_rules.GetAt(i));
+                m_autoClose.ForgetRule(id);
                 m_rules.Remove(i);
             }
             break;
         case Kind::Foreground:
+        case Kind::TitleChange:
+        case Kind::Shown:
             if (SimWindow* w = Live(s.a)) {
-                const CWindowSnapshot snapshot = w->Snapshot();
-                for (ModelRule& rule : m_model) {
-                    if (!MatchesRule(*rule.criteria, snapshot))
-                        continue;
-                    if (rule.criteria->m_nDelayMs <= 0) {
-                        m_expected.push_back(Handle(IndexOf(w)));
-                    } else {
-                        rule.owes = true;
-                        rule.serial = w->serial;
-                        rule.hwnd = Handle(IndexOf(w));
-                        rule.due = m_now + rule.criteria->m_nDelayMs;
-                    }
-                }
-                m_autoClose.OnForeground(Handle(IndexOf(w)), snapshot, w->owner);
+                if (s.kind == Kind::TitleChange)
+                    w->title = kTitles[s.b % 4];
+                Event(*w, s.kind == Kind::Foreground    ? kTriggerForeground
+                          : s.kind == Kind::TitleChange ? kTriggerTitleChange
+                                                        : kTriggerShown);
             }
+            break;
+        case Kind::AskApply:
+            // The question lists each open window with the first enabled rule that matches it;
+            // it stays open while later steps change the desktop.
+            m_asked.clear();
+            for (const SimWindow& w : m_windows)
+                for (const ModelRule& rule : m_model)
+                    if (Acts(rule.criteria, w)) {
+                        m_asked.push_back({rule.id, Handle(IndexOf(&w)), w.owner, w.serial});
+                        break;
+                    }
+            break;
+        case Kind::ConfirmApply:
+            for (const Asked& a : m_asked) {
+                const ModelRule* rule = RuleById(a.rule);
+                const SimWindow* w = BySerial(a.serial);
+                if (rule != nullptr && w != nullptr && Acts(rule->criteria, *w))
+                    Owe(*w);
+                m_autoClose.ApplyNow(a.rule, a.hwnd, a.owner, CActionEntry());
+            }
+            m_asked.clear();
+            break;
+        case Kind::Pause:
+            m_paused = !m_paused;
+            if (m_paused)
+                m_owed.clear();
+            m_autoClose.SetPaused(m_paused);
             break;
         case Kind::Advance: {
             const long long until = m_now + s.a % 40;
             // The model: what falls due is owed to its window if it is still there and the
             // rule, as it stands now, still matches it. Nothing changes while time passes.
-            for (ModelRule& rule : m_model) {
-                if (!rule.owes || rule.due > until)
+            for (auto it = m_owed.begin(); it != m_owed.end();) {
+                if (it->second > until) {
+                    ++it;
                     continue;
-                rule.owes = false;
-                for (const SimWindow& w : m_windows)
-                    if (w.alive && w.serial == rule.serial &&
-                        MatchesRule(*rule.criteria, w.Snapshot()))
-                        m_expected.push_back(rule.hwnd);
+                }
+                const ModelRule* rule = RuleById(it->first.rule);
+                const SimWindow* w = BySerial(it->first.serial);
+                if (rule != nullptr && w != nullptr && Acts(rule->criteria, *w))
+                    Owe(*w);
+                it = m_owed.erase(it);
             }
             // The system: periodic timers, each fired in the order it falls due.
             for (;;) {
@@ -239,7 +332,7 @@ private:
             const SimWindow& w = m_windows[reinterpret_cast<std::uintptr_t>(hwnd) - 1];
             bool matched = false;
             for (const ModelRule& rule : m_model)
-                matched = matched || (w.alive && MatchesRule(*rule.criteria, w.Snapshot()));
+                matched = matched || Acts(rule.criteria, w);
             if (!matched)
                 return "closed window " + std::to_string(w.serial) + ", which no rule matches";
         }
@@ -249,6 +342,38 @@ private:
         if (m_posted != m_expected)
             return std::to_string(m_posted.size()) + " closes asked for, " +
                    std::to_string(m_expected.size()) + " owed";
+        // Each pending close has its timer, and no timer outlives its close.
+        if (m_timers.size() != m_owed.size() || m_autoClose.PendingCount() != m_owed.size())
+            return std::to_string(m_timers.size()) + " timers and " +
+                   std::to_string(m_autoClose.PendingCount()) + " pending closes, " +
+                   std::to_string(m_owed.size()) + " owed";
+        // The History: one line per close asked for, each naming its rule's number then;
+        // per rule, every close scheduled and not yet ended is one the model owes.
+        if (!m_logFault.empty())
+            return m_logFault;
+        size_t done = 0;
+        for (const auto& [id, entry] : m_logged) {
+            const bool closed = entry.action == EAction::CloseAsked ||
+                                entry.action == EAction::ScheduledDone ||
+                                entry.action == EAction::Applied;
+            done += closed ? 1 : 0;
+            if (entry.action == EAction::CloseScheduled)
+                ++m_open[id];
+            else if (entry.action == EAction::ScheduledDone ||
+                     entry.action == EAction::ScheduledDropped)
+                --m_open[id];
+        }
+        if (done != m_posted.size())
+            return std::to_string(done) + " History lines of closes, " +
+                   std::to_string(m_posted.size()) + " closes";
+        for (const ModelRule& rule : m_model) {
+            const auto owed = std::count_if(m_owed.begin(), m_owed.end(),
+                                            [&](const auto& o) { return o.first.rule == rule.id; });
+            if (m_open[rule.id] != owed)
+                return "the History has " + std::to_string(m_open[rule.id]) +
+                       " open closes of rule id " + std::to_string(rule.id) + ", the model " +
+                       std::to_string(owed);
+        }
         return std::nullopt;
     }
 
@@ -260,7 +385,7 @@ private:
         m_read = m_windows[i - 1].Snapshot();
         return &m_read;
     }
-    bool PostClose(HWND hwnd, CString&) override {
+    bool Act(HWND hwnd, ERuleAction, CString&) override {
         m_posted.push_back(hwnd);
         return true;
     }
@@ -268,16 +393,29 @@ private:
         m_timers[id] = {m_now + delayMs, static_cast<long long>(delayMs)};
     }
     void KillTimer(UINT_PTR id) override { m_timers.erase(id); }
+    void LogAction(RuleId rule, CActionEntry entry) override {
+        const int i = m_rules.IndexOf(rule);
+        if (i < 0 || entry.nRule != i + 1 || entry.strRuleName != m_rules.GetAt(i).m_strName)
+            m_logFault = "a History line names rule " + std::to_string(entry.nRule) + " (id " +
+                         std::to_string(rule) + ")";
+        m_logged.emplace_back(rule, std::move(entry));
+    }
 
     CRuleSet m_rules;
     CAutoClose m_autoClose{m_rules, *this};
     std::vector<ModelRule> m_model; // in the same order as m_rules
+    std::map<Owed, long long> m_owed;
+    std::vector<Asked> m_asked; // the open Apply question
+    bool m_paused = false;
     SimWindow m_windows[kHandles];
     std::uint64_t m_nextId = 0;
     long long m_now = 0;
     std::map<UINT_PTR, Timer> m_timers;
     CWindowSnapshot m_read;
     std::vector<HWND> m_posted, m_expected;
+    std::vector<std::pair<RuleId, CActionEntry>> m_logged; // this step's History lines
+    std::map<RuleId, long long> m_open; // per rule: closes scheduled and not yet ended
+    std::string m_logFault;
 };
 
 std::vector<Step> Generate(std::uint64_t seed, size_t count) {
@@ -288,29 +426,33 @@ std::vector<Step> Generate(std::uint64_t seed, size_t count) {
         const auto a = static_cast<std::uint32_t>(random()),
                    b = static_cast<std::uint32_t>(random());
         const std::uint32_t roll = r % 100;
-        if (roll < 10)
-            steps.push_back({Kind::Create, a, b});
-        else if (roll < 15)
-            steps.push_back({Kind::Destroy, a, b});
-        else if (roll < 22)
-            steps.push_back({Kind::Retitle, a, b});
-        else if (roll < 27)
-            steps.push_back({Kind::Resize, a, b});
-        else if (roll < 31)
-            steps.push_back({Kind::Restyle, a, b});
-        else if (roll < 37)
-            steps.push_back({Kind::AddRule, a, b});
-        else if (roll < 42)
-            steps.push_back({Kind::EditRule, a, b});
-        else if (roll < 45)
-            steps.push_back({Kind::DeleteRule, a, b});
-        else if (roll < 70)
-            steps.push_back({Kind::Foreground, a, b});
-        else if (roll < 75) // a burst of foreground events with no time between them
-            for (std::uint32_t k = 0; k < 2 + (r >> 8) % 4; ++k)
+        // Weights per hundred, in the order of Kind; the rest advances time.
+        static const std::pair<Kind, std::uint32_t> kWeights[] = {
+            {Kind::Create, 9},      {Kind::Destroy, 5},      {Kind::Retitle, 5},
+            {Kind::Resize, 4},      {Kind::Restyle, 3},      {Kind::AddRule, 6},
+            {Kind::EditRule, 4},    {Kind::ToggleRule, 3},   {Kind::DeleteRule, 3},
+            {Kind::Foreground, 18}, {Kind::TitleChange, 8},  {Kind::Shown, 6},
+            {Kind::AskApply, 2},    {Kind::ConfirmApply, 2}, {Kind::Pause, 1}};
+        std::uint32_t at = 0;
+        std::optional<Kind> kind;
+        for (const auto& [k, weight] : kWeights) {
+            if (!kind && roll < at + weight)
+                kind = k;
+            at += weight;
+        }
+        if (kind == Kind::TitleChange && (r >> 8) % 3 == 0) {
+            // A title flood: a window renamed faster than any rule's delay.
+            for (std::uint32_t k = 0; k < 3 + (r >> 10) % 5; ++k) {
+                steps.push_back({Kind::TitleChange, a, static_cast<std::uint32_t>(random())});
+                steps.push_back({Kind::Advance, 7, 0});
+            }
+        } else if (kind == Kind::Foreground && (r >> 8) % 5 == 0) {
+            // A burst of foreground events with no time between them.
+            for (std::uint32_t k = 0; k < 2 + (r >> 10) % 4; ++k)
                 steps.push_back({Kind::Foreground, static_cast<std::uint32_t>(random()), 0});
-        else
-            steps.push_back({Kind::Advance, a, b});
+        } else {
+            steps.push_back({kind.value_or(Kind::Advance), a, b});
+        }
     }
     steps.resize(count);
     return steps;
@@ -333,9 +475,10 @@ std::vector<Step> Shrink(std::vector<Step> steps) {
 }
 
 std::string Describe(const std::vector<Step>& steps) {
-    static const char* const names[] = {"create",     "destroy",  "retitle",   "resize",
-                                        "restyle",    "add-rule", "edit-rule", "delete-rule",
-                                        "foreground", "advance"};
+    static const char* const names[] = {
+        "create",    "destroy",       "retitle",     "resize",     "restyle",      "add-rule",
+        "edit-rule", "toggle-rule",   "delete-rule", "foreground", "title-change", "shown",
+        "ask-apply", "confirm-apply", "pause",       "advance"};
     std::string text;
     for (const Step& s : steps)
         text += std::string("  ") + names[static_cast<int>(s.kind)] + " " + std::to_string(s.a) +

@@ -21,24 +21,24 @@ CActionEntry Entry(EAction action, const WCHAR16* caption = _T("w")) {
 
 TEST(History, KeepsTheLatestEntriesNewestFirstAndCountsOnlyCloses) {
     CHistory history;
-    int ruleA = 0, ruleB = 0;
+    const RuleId ruleA = 1, ruleB = 2;
     for (EAction action : {EAction::CloseAsked, EAction::CloseScheduled, EAction::ScheduledDone,
                            EAction::ScheduledDropped, EAction::Refused, EAction::Applied})
-        history.LogAction(&ruleA, Entry(action));
-    EXPECT_EQ(history.CloseCount(&ruleA), 3);
-    EXPECT_EQ(history.CloseCount(&ruleB), 0);
-    history.ForgetRule(&ruleA);
-    EXPECT_EQ(history.CloseCount(&ruleA), 0);
+        history.LogAction(ruleA, Entry(action));
+    EXPECT_EQ(history.CloseCount(ruleA), 3);
+    EXPECT_EQ(history.CloseCount(ruleB), 0);
+    history.ForgetRule(ruleA);
+    EXPECT_EQ(history.CloseCount(ruleA), 0);
 
     for (int i = 0; i < 600; ++i) {
         CString caption;
         caption.Format(_T("%d"), i);
-        history.LogAction(&ruleB, Entry(EAction::CloseAsked, caption));
+        history.LogAction(ruleB, Entry(EAction::CloseAsked, caption));
     }
     ASSERT_EQ(history.GetCount(), CHistory::kCapacity);
     EXPECT_EQ(history.GetAt(0).strCaption, _T("599"));
     EXPECT_EQ(history.GetAt(CHistory::kCapacity - 1).strCaption, _T("100"));
-    EXPECT_EQ(history.CloseCount(&ruleB), 600); // the count outlives the entries
+    EXPECT_EQ(history.CloseCount(ruleB), 600); // the count outlives the entries
     history.Clear();
     EXPECT_EQ(history.GetCount(), 0u);
 }
@@ -50,10 +50,10 @@ TEST(History, TheCopiedTextHasTheColumnNamesAndOneTabbedLinePerEntry) {
     entry.strClass = _T("NagClass");
     entry.nRule = 3;
     entry.nDelayMs = 1500;
-    history.LogAction(nullptr, entry);
+    history.LogAction(3, entry);
     entry.action = EAction::Refused;
     entry.strDetail = _T("the window belongs to a program with higher rights");
-    history.LogAction(nullptr, entry);
+    history.LogAction(3, entry);
     EXPECT_EQ(Narrow(HistoryText(history)),
               "Time\tCaption\tClass\tProgram\tRule\tName\tWhat Happened\r\n"
               "12/7/2026 4:32:10 AM\tNag\tNagClass\t\t3\t\tRefused by Windows: the window "

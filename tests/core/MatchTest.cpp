@@ -21,7 +21,7 @@ struct TestWindow {
 };
 
 // Records the window into the rule, with no criterion set.
-void Record(CWindowInfo& rule, const TestWindow& w) {
+void Record(CRule& rule, const TestWindow& w) {
     rule.m_strTitle = w.title;
     rule.m_strClass = w.cls;
     rule.m_rcWindow = w.rc;
@@ -31,17 +31,27 @@ void Record(CWindowInfo& rule, const TestWindow& w) {
     rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = FALSE;
 }
 
-TEST(Match, RuleWithoutCriteriaMatchesEveryWindow) {
-    CWindowInfo rule;
-    Record(rule, TestWindow{});
-    EXPECT_TRUE(MatchesRule(rule, CWindowSnapshot{}));
-    TestWindow other{_T("x"), _T("y"), {-5, -5, 0, 0}, 0xFFFFFFFF, 0};
-    EXPECT_TRUE(MatchesRule(rule, other.Snapshot()));
+TEST(Match, ARuleThatEveryWindowWouldPassIsKeptButMatchesNoWindow) {
+    CRule none;
+    Record(none, TestWindow{});
+    CRule everyTitle = none;
+    everyTitle.m_bMatchTitle = TRUE;
+    everyTitle.m_titleMode = TextMode::Wildcard;
+    everyTitle.m_strTitle = _T("**");
+    CRuleSet rules;
+    rules.Add(none);
+    rules.Add(everyTitle);
+    const TestWindow other{_T("x"), _T("y"), {-5, -5, 0, 0}, 0xFFFFFFFF, 0};
+    for (const CWindowSnapshot& window : {CWindowSnapshot{}, other.Snapshot()})
+        ScanRules(rules, window, [](int i) { ADD_FAILURE() << "rule " << i << " matched"; });
+    EXPECT_FALSE(rules.IsUsable(0));
+    EXPECT_FALSE(rules.IsUsable(1));
+    EXPECT_EQ(rules.GetAt(1).m_strTitle, _T("**")); // nothing of it is lost
 }
 
 TEST(Match, DefaultCriteriaMatchTheRecordedWindowAnywhereWithAnyTitle) {
     TestWindow w;
-    CWindowInfo rule;
+    CRule rule;
     rule.m_strClass = w.cls;
     rule.m_rcWindow = w.rc;
     rule.m_dwStyle = w.style;
@@ -56,12 +66,12 @@ TEST(Match, DefaultCriteriaMatchTheRecordedWindowAnywhereWithAnyTitle) {
 TEST(Match, EachCriterionIsTestedOnlyWhenItsFlagIsSetAndAnyNonZeroSetsIt) {
     TestWindow recorded;
     TestWindow differs{_T("abd"), _T("XZ"), {11, 21, 112, 223}, 0x16CF0001, 0x101};
-    BOOL CWindowInfo::*flags[] = {&CWindowInfo::m_bMatchTitle,    &CWindowInfo::m_bMatchClass,
-                                  &CWindowInfo::m_bMatchLocation, &CWindowInfo::m_bMatchDimensions,
-                                  &CWindowInfo::m_bMatchStyle,    &CWindowInfo::m_bMatchExStyle};
-    for (BOOL CWindowInfo::*flag : flags) {
+    BOOL CRule::*flags[] = {&CRule::m_bMatchTitle,    &CRule::m_bMatchClass,
+                            &CRule::m_bMatchLocation, &CRule::m_bMatchDimensions,
+                            &CRule::m_bMatchStyle,    &CRule::m_bMatchExStyle};
+    for (BOOL CRule::*flag : flags) {
         for (BOOL value : {1, 2, -1}) {
-            CWindowInfo rule;
+            CRule rule;
             Record(rule, recorded);
             rule.*flag = value;
             EXPECT_TRUE(MatchesRule(rule, recorded.Snapshot()));
@@ -72,10 +82,10 @@ TEST(Match, EachCriterionIsTestedOnlyWhenItsFlagIsSetAndAnyNonZeroSetsIt) {
 
 TEST(Match, TextsAreWholeAndCaseSensitive) {
     TestWindow w{_T("Setup"), _T("Setup")};
-    CWindowInfo byTitle;
+    CRule byTitle;
     Record(byTitle, w);
     byTitle.m_bMatchTitle = TRUE;
-    CWindowInfo byClass;
+    CRule byClass;
     Record(byClass, w);
     byClass.m_bMatchClass = TRUE;
     for (const WCHAR16* text :
@@ -93,7 +103,7 @@ TEST(Match, TextsCompareUnitByUnitIncludingSurrogatesAndEmbeddedZeros) {
     const WCHAR16 face[] = {u'a', 0xD83D, 0xDE00, 0};
     const WCHAR16 otherFace[] = {u'a', 0xD83D, 0xDE01, 0};
     TestWindow w{face};
-    CWindowInfo rule;
+    CRule rule;
     Record(rule, w);
     rule.m_bMatchTitle = TRUE;
     EXPECT_TRUE(MatchesRule(rule, w.Snapshot()));
@@ -107,7 +117,7 @@ TEST(Match, TextsCompareUnitByUnitIncludingSurrogatesAndEmbeddedZeros) {
 
 TEST(Match, LocationIsLeftAndTopWhateverTheSize) {
     TestWindow w{.rc = {-1920, -30, 0, 1050}};
-    CWindowInfo rule;
+    CRule rule;
     Record(rule, w);
     rule.m_bMatchLocation = TRUE;
     TestWindow resized{.rc = {-1920, -30, -1000, 10}};
@@ -121,7 +131,7 @@ TEST(Match, LocationIsLeftAndTopWhateverTheSize) {
 
 TEST(Match, DimensionsAreWidthAndHeightAnywhere) {
     TestWindow w;
-    CWindowInfo rule;
+    CRule rule;
     Record(rule, w);
     rule.m_bMatchDimensions = TRUE;
     TestWindow moved{.rc = {-500, 700, -400, 900}};
@@ -135,7 +145,7 @@ TEST(Match, DimensionsAreWidthAndHeightAnywhere) {
 
 TEST(Match, ExtremeRectanglesNeitherOverflowNorMatchByAccident) {
     TestWindow huge{.rc = {INT_MIN, INT_MIN, INT_MAX, INT_MAX}};
-    CWindowInfo rule;
+    CRule rule;
     Record(rule, huge);
     rule.m_bMatchDimensions = TRUE;
     EXPECT_TRUE(MatchesRule(rule, huge.Snapshot()));
@@ -144,10 +154,10 @@ TEST(Match, ExtremeRectanglesNeitherOverflowNorMatchByAccident) {
 
 TEST(Match, EveryStyleBitCounts) {
     TestWindow w{.style = 0x16CF0000, .exStyle = 0x00000100};
-    CWindowInfo byStyle;
+    CRule byStyle;
     Record(byStyle, w);
     byStyle.m_bMatchStyle = TRUE;
-    CWindowInfo byExStyle;
+    CRule byExStyle;
     Record(byExStyle, w);
     byExStyle.m_bMatchExStyle = TRUE;
     for (int bit = 0; bit < 32; ++bit) {
@@ -182,7 +192,7 @@ TEST(Match, ScanOfTheRuleSetAgreesWithTheMatcher) {
     ASSERT_EQ(TextHash(windows[2].title.View()), TextHash(recorded.title.View()));
     CRuleSet rules;
     for (int flags = 0; flags < 64; ++flags) {
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         Record(*rule, recorded);
         rule->m_bMatchTitle = flags & 1;
         rule->m_bMatchClass = (flags >> 1) & 1;
@@ -190,7 +200,7 @@ TEST(Match, ScanOfTheRuleSetAgreesWithTheMatcher) {
         rule->m_bMatchDimensions = (flags >> 3) & 1;
         rule->m_bMatchStyle = (flags >> 4) & 1;
         rule->m_bMatchExStyle = (flags >> 5) & 1;
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
     }
     for (const TestWindow& w : windows) {
         std::vector<int> scanned, expected;

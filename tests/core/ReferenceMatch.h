@@ -5,8 +5,12 @@
 #include "engine/Match.h"
 
 // True when every criterion that the rule sets holds for the window; a rule that sets none
-// matches every window.
-inline bool MatchesRule(const CWindowInfo& rule, const CWindowSnapshot& window) {
+// may not act and matches no window.
+inline bool MatchesRule(const CRule& rule, const CWindowSnapshot& window) {
+    if (!rule.m_bMatchStyle && !rule.m_bMatchExStyle && !rule.m_bMatchTitle &&
+        !rule.m_bMatchClass && !rule.m_bMatchLocation && !rule.m_bMatchDimensions &&
+        !rule.m_bMatchProcess)
+        return false;
     if (rule.m_bMatchStyle && rule.m_dwStyle != window.dwStyle)
         return false;
     if (rule.m_bMatchExStyle && rule.m_dwExStyle != window.dwExStyle)

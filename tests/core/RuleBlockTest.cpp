@@ -14,8 +14,8 @@ namespace {
 
 using Bytes = std::vector<BYTE>;
 
-std::unique_ptr<CWindowInfo> Plain(const WCHAR16* title) {
-    auto rule = std::make_unique<CWindowInfo>();
+std::unique_ptr<CRule> Plain(const WCHAR16* title) {
+    auto rule = std::make_unique<CRule>();
     rule->m_strTitle = title;
     rule->m_strClass = _T("Cls");
     rule->m_rcWindow = RECT{1, 2, 301, 202};
@@ -25,27 +25,27 @@ std::unique_ptr<CWindowInfo> Plain(const WCHAR16* title) {
 
 // One rule of each kind the records cannot say, between two plain ones.
 void AddMixed(CRuleSet& set) {
-    set.Add(Plain(_T("plain")));
+    set.Add(*Plain(_T("plain")));
     auto named = Plain(_T("named"));
     named->m_strName = _T("only a name");
-    set.Add(std::move(named));
+    set.Add(*named);
     auto off = Plain(_T("off"));
     off->m_bEnabled = FALSE;
-    set.Add(std::move(off));
+    set.Add(*off);
     auto pattern = Plain(_T("Update*"));
     pattern->m_titleMode = TextMode::Wildcard;
     pattern->m_nDelayMs = 0;
-    set.Add(std::move(pattern));
+    set.Add(*pattern);
     auto program = Plain(_T(""));
     program->m_bMatchTitle = FALSE;
     program->m_bMatchProcess = TRUE;
     program->m_strProcess = _T("updater.exe");
     program->m_processMode = TextMode::Regex;
     program->m_classMode = TextMode::Contains;
-    set.Add(std::move(program));
+    set.Add(*program);
     auto shown = Plain(_T("shown"));
     shown->m_dwTriggers = kTriggerShown | kTriggerTitleChange;
-    set.Add(std::move(shown));
+    set.Add(*shown);
 }
 
 Bytes Store(const CRuleSet& set) {
@@ -77,7 +77,7 @@ TEST(RuleBlock, RoundTripKeepsEveryMember) {
     ASSERT_TRUE(Load(Store(set), back).IsEmpty());
     ASSERT_EQ(back.GetCount(), set.GetCount());
     for (int i = 0; i < set.GetCount(); ++i) {
-        const CWindowInfo &a = set.GetAt(i), &b = back.GetAt(i);
+        const CRule &a = set.GetAt(i), &b = back.GetAt(i);
         EXPECT_EQ(a.m_strTitle.View(), b.m_strTitle.View()) << i;
         EXPECT_EQ(a.m_strName.View(), b.m_strName.View()) << i;
         EXPECT_EQ(a.m_strProcess.View(), b.m_strProcess.View()) << i;
@@ -104,8 +104,8 @@ TEST(RuleBlock, RoundTripKeepsEveryMember) {
 
 TEST(RuleBlock, PlainRulesAreTodaysBytesWithoutABlock) {
     CRuleSet set;
-    set.Add(Plain(_T("a")));
-    set.Add(Plain(_T("b")));
+    set.Add(*Plain(_T("a")));
+    set.Add(*Plain(_T("b")));
     const Bytes bytes = Store(set);
     EXPECT_EQ(RecordsEnd(bytes), bytes.size());
     EXPECT_EQ(bytes.size(), 4 + 2 * (13 * 4 + 2 * (1 + 2) + 2 * (3 + 2)));
@@ -120,7 +120,7 @@ TEST(RuleBlock, AReaderOfTheRecordsAloneActsOnNothingItCannotExpress) {
     ASSERT_TRUE(Load(bytes, old).IsEmpty());
     ASSERT_EQ(old.GetCount(), 6);
     for (int i = 0; i < old.GetCount(); ++i) {
-        const CWindowInfo& rule = old.GetAt(i);
+        const CRule& rule = old.GetAt(i);
         const bool fits = i < 2;
         CWindowSnapshot window;
         window.strTitle = rule.m_strTitle.View();

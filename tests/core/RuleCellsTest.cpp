@@ -5,7 +5,7 @@
 
 namespace {
 
-std::vector<CString> Cells(const CWindowInfo& rule) {
+std::vector<CString> Cells(const CRule& rule) {
     std::vector<CString> cells;
     for (int column = 1; column <= kRuleDelayColumn; ++column)
         cells.push_back(RuleCellText(rule, column));
@@ -13,7 +13,7 @@ std::vector<CString> Cells(const CWindowInfo& rule) {
 }
 
 TEST(RuleCells, DefaultCriteriaLeaveTitleAndLocationEmpty) {
-    CWindowInfo rule;
+    CRule rule;
     rule.m_strTitle = _T("Untitled - Editor");
     rule.m_strClass = _T("EditorClass");
     rule.m_rcWindow = {-1280, -20, 100, 580};
@@ -26,7 +26,7 @@ TEST(RuleCells, DefaultCriteriaLeaveTitleAndLocationEmpty) {
 }
 
 TEST(RuleCells, EveryCriterionShowsItsValueAndDelayAlwaysShows) {
-    CWindowInfo rule;
+    CRule rule;
     rule.m_strTitle = _T("T");
     rule.m_strClass = _T("C");
     rule.m_rcWindow = {-1280, -20, -1000, 0};
@@ -57,7 +57,7 @@ TEST(RuleCells, RowNumbersCountFromOneAndTheDelayColumnFollowsTheRecordColumns) 
 }
 
 TEST(RuleCells, ProgramNameAndCompareModes) {
-    CWindowInfo rule;
+    CRule rule;
     rule.m_strTitle = _T("Update*");
     rule.m_bMatchTitle = TRUE;
     rule.m_titleMode = TextMode::Wildcard;

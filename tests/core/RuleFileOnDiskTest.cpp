@@ -27,8 +27,8 @@ using Bytes = std::vector<char>;
 
 // On the disk through the POSIX file layer; the Windows one is tested under Wine.
 #ifndef _WIN32
-std::unique_ptr<CWindowInfo> Rule(const WCHAR16* title, int delay = 100) {
-    auto rule = std::make_unique<CWindowInfo>();
+std::unique_ptr<CRule> Rule(const WCHAR16* title, int delay = 100) {
+    auto rule = std::make_unique<CRule>();
     rule->m_strTitle = title;
     rule->m_strClass = _T("Cls");
     rule->m_nDelayMs = delay;
@@ -65,8 +65,8 @@ protected:
     // Saves two rules and returns the file's bytes.
     Bytes SaveTwo() {
         CRuleSet rules;
-        rules.Add(Rule(_T("one")));
-        rules.Add(Rule(_T("two")));
+        rules.Add(*Rule(_T("one")));
+        rules.Add(*Rule(_T("two")));
         CRuleFile file(Path());
         EXPECT_TRUE(file.Save(rules).saved);
         return Read(dir / "Data.dat");
@@ -93,7 +93,7 @@ TEST_F(RuleFileOnDisk, AWriteErrorPartwayLeavesThePreviousFileByteForByte) {
     const Bytes before = SaveTwo();
     CRuleSet rules;
     for (int i = 0; i < 200; ++i) // more than one buffer
-        rules.Add(Rule(_T("a longer title than before")));
+        rules.Add(*Rule(_T("a longer title than before")));
     // Writes past 1000 bytes fail, as on a full disk (the save never follows a link planted
     // at its temporary file's name, so a failing device cannot stand in for it).
     rlimit limit{};
@@ -126,7 +126,7 @@ TEST_F(RuleFileOnDisk, ATruncatedFileIsKeptAsideBeforeTheFirstSave) {
     EXPECT_NE(ToUtf8(loaded.message.View()).find(aside.filename().string()), std::string::npos);
     EXPECT_TRUE(Asides().empty()); // nothing moves before a save
 
-    rules.Add(Rule(_T("new")));
+    rules.Add(*Rule(_T("new")));
     ASSERT_TRUE(file.Save(rules).saved);
     ASSERT_EQ(Asides().size(), 1u);
     EXPECT_EQ(Asides()[0], aside);

@@ -11,19 +11,19 @@
 namespace {
 
 using Bytes = std::vector<BYTE>;
-using Rules = std::vector<std::unique_ptr<CWindowInfo>>;
+using Rules = std::vector<std::unique_ptr<CRule>>;
 
 // Stores the rules through a rule set; they come back to the caller unchanged.
 Bytes Store(Rules& rules) {
     CRuleSet set;
     for (auto& rule : rules)
-        set.Add(std::move(rule));
+        set.Add(*rule);
     CMemFile file;
     CArchive ar(&file, CArchive::store);
     set.Store(ar);
     ar.Close();
     for (auto& rule : rules)
-        rule = set.Remove(0);
+        *rule = set.Remove(0);
     return file.Data();
 }
 
@@ -44,19 +44,19 @@ template <class File = CMemFile> int Load(const Bytes& bytes, Rules& out, int bu
     const CRuleFileReport report = set.Load(ar);
     EXPECT_EQ(report.complete, set.GetCount());
     while (!set.IsEmpty())
-        out.push_back(set.Remove(0));
+        out.push_back(std::make_unique<CRule>(set.Remove(0)));
     return report.IsComplete() ? 0 : 1;
 }
 
-std::unique_ptr<CWindowInfo> Rule(const WCHAR16* title, const WCHAR16* cls, int delay = 100) {
-    auto rule = std::make_unique<CWindowInfo>();
+std::unique_ptr<CRule> Rule(const WCHAR16* title, const WCHAR16* cls, int delay = 100) {
+    auto rule = std::make_unique<CRule>();
     rule->m_strTitle = title;
     rule->m_strClass = cls;
     rule->m_nDelayMs = delay;
     return rule;
 }
 
-void ExpectSame(const CWindowInfo& a, const CWindowInfo& b) {
+void ExpectSame(const CRule& a, const CRule& b) {
     EXPECT_EQ(a.m_strTitle.View(), b.m_strTitle.View());
     EXPECT_EQ(a.m_strClass.View(), b.m_strClass.View());
     EXPECT_EQ(a.m_rcWindow.left, b.m_rcWindow.left);
@@ -72,7 +72,6 @@ void ExpectSame(const CWindowInfo& a, const CWindowInfo& b) {
     EXPECT_EQ(a.m_bMatchStyle, b.m_bMatchStyle);
     EXPECT_EQ(a.m_bMatchExStyle, b.m_bMatchExStyle);
     EXPECT_EQ(a.m_nDelayMs, b.m_nDelayMs);
-    EXPECT_EQ(b.m_hWnd, nullptr);
 }
 
 const Bytes kExample = {
@@ -83,7 +82,7 @@ const Bytes kExample = {
     0x63, 0x00, 0x0D, 0x00, 0x0A, 0x00, 0x58, 0x00, 0x59, 0x00, 0x0D, 0x00, 0x0A, 0x00,
 };
 
-std::unique_ptr<CWindowInfo> ExampleRule() {
+std::unique_ptr<CRule> ExampleRule() {
     auto rule = Rule(_T("abc"), _T("XY"));
     rule->m_rcWindow = {10, 20, 110, 220};
     rule->m_dwStyle = 0x16CF0000;
@@ -100,7 +99,6 @@ std::unique_ptr<CWindowInfo> ExampleRule() {
 TEST(RuleFile, ExampleFileByteForByte) {
     Rules rules;
     rules.push_back(ExampleRule());
-    rules[0]->m_hWnd = reinterpret_cast<HWND>(0x1234); // never stored
     EXPECT_EQ(Store(rules), kExample);
 
     Rules loaded;
@@ -254,27 +252,31 @@ void ExpectKeysInStep(const CRuleSet& rules) {
 TEST(RuleSet, ChangesKeepOrderIdentityAndKeys) {
     CRuleSet rules;
     for (const WCHAR16* title : {_T("a"), _T("b"), _T("c"), _T("d")})
-        rules.Add(Rule(title, _T("Cls")));
+        rules.Add(*Rule(title, _T("Cls")));
     ExpectKeysInStep(rules);
 
-    CWindowInfo& second = rules.GetAt(1);
-    second.m_hWnd = reinterpret_cast<HWND>(0x42); // what a match left on it
+    const RuleId second = rules.GetAt(1).m_nId;
     auto values = Rule(_T("B!"), _T("Cls"), -5);
+    values->m_nId = 999; // an id is the set's to give
     values->m_bMatchTitle = TRUE;
     values->m_bMatchLocation = TRUE;
     values->m_rcWindow = {1, 2, 30, 40};
     rules.Replace(1, *values);
-    EXPECT_EQ(&rules.GetAt(1), &second); // the same record, changed in place
-    EXPECT_EQ(second.m_strTitle, _T("B!"));
-    EXPECT_EQ(second.m_nDelayMs, -5);
-    EXPECT_EQ(second.m_hWnd, reinterpret_cast<HWND>(0x42));
+    EXPECT_EQ(rules.GetAt(1).m_nId, second); // the same rule, changed
+    EXPECT_EQ(rules.GetAt(1).m_strTitle, _T("B!"));
+    EXPECT_EQ(rules.GetAt(1).m_nDelayMs, -5);
     EXPECT_EQ(rules.Keys()[1].flags & CRuleKey::kTitle, CRuleKey::kTitle);
     ExpectKeysInStep(rules);
 
-    EXPECT_EQ(rules.Remove(0)->m_strTitle, _T("a"));
-    EXPECT_EQ(&rules.GetAt(0), &second);
+    EXPECT_EQ(rules.Remove(0).m_strTitle, _T("a"));
+    EXPECT_EQ(rules.IndexOf(second), 0);
     EXPECT_EQ(rules.GetAt(2).m_strTitle, _T("d"));
     ExpectKeysInStep(rules);
+    // Ids are never given twice, not even after the last rule went.
+    const RuleId last = rules.GetAt(2).m_nId;
+    rules.Remove(2);
+    EXPECT_EQ(rules.IndexOf(last), -1);
+    EXPECT_GT(rules.GetAt(rules.Add(*Rule(_T("e"), _T("Cls")))).m_nId, last);
 }
 
 } // namespace

@@ -101,13 +101,13 @@ TEST(ProgramCriterion, FileNameOrFullPathIgnoringCase) {
     };
     for (const auto& c : cases) {
         CRuleSet rules;
-        auto rule = std::make_unique<CWindowInfo>();
+        auto rule = std::make_unique<CRule>();
         rule->m_bMatchClass = rule->m_bMatchDimensions = FALSE;
         rule->m_bMatchStyle = rule->m_bMatchExStyle = FALSE;
         rule->m_bMatchProcess = TRUE;
         rule->m_strProcess = c.value;
         rule->m_processMode = c.mode;
-        rules.Add(std::move(rule));
+        rules.Add(*rule);
         CWindowSnapshot window;
         window.strProcess = StringView(c.image);
         int matches = 0;

@@ -14,9 +14,8 @@ std::string Narrow(const CString& text) {
 }
 
 // A rule on the class "Cls" alone, or also on a title.
-std::unique_ptr<CWindowInfo> Rule(DWORD triggers, const WCHAR16* title = nullptr,
-                                  BOOL enabled = TRUE) {
-    auto rule = std::make_unique<CWindowInfo>();
+std::unique_ptr<CRule> Rule(DWORD triggers, const WCHAR16* title = nullptr, BOOL enabled = TRUE) {
+    auto rule = std::make_unique<CRule>();
     rule->m_strClass = _T("Cls");
     rule->m_bMatchDimensions = rule->m_bMatchStyle = rule->m_bMatchExStyle = FALSE;
     if (title != nullptr) {
@@ -31,9 +30,9 @@ std::unique_ptr<CWindowInfo> Rule(DWORD triggers, const WCHAR16* title = nullptr
 TEST(Triggers, HooksFollowTheEnabledRulesOnly) {
     CRuleSet rules;
     EXPECT_EQ(WantedTriggers(rules), 0u);
-    rules.Add(Rule(kTriggerShown, nullptr, FALSE));
+    rules.Add(*Rule(kTriggerShown, nullptr, FALSE));
     EXPECT_EQ(WantedTriggers(rules), 0u);
-    rules.Add(Rule(kTriggerForeground | kTriggerTitleChange));
+    rules.Add(*Rule(kTriggerForeground | kTriggerTitleChange));
     EXPECT_EQ(WantedTriggers(rules), kTriggerForeground | kTriggerTitleChange);
 }
 
@@ -55,7 +54,7 @@ TEST(Triggers, TheTitleAloneRulesOutOnlyWhatNoRuleOfThatMomentCouldMatch) {
     };
     for (const Case& c : cases) {
         CRuleSet rules;
-        rules.Add(Rule(c.triggers, c.ruleTitle, c.enabled));
+        rules.Add(*Rule(c.triggers, c.ruleTitle, c.enabled));
         EXPECT_EQ(TitleMayMatch(rules, c.moment, StringView(c.windowTitle)), c.mayMatch)
             << Narrow(CString(c.windowTitle)) << " trigger " << c.triggers;
     }
@@ -63,10 +62,10 @@ TEST(Triggers, TheTitleAloneRulesOutOnlyWhatNoRuleOfThatMomentCouldMatch) {
 
 TEST(Triggers, AScanAtAMomentReportsOnlyEnabledRulesOfThatMoment) {
     CRuleSet rules;
-    rules.Add(Rule(kTriggerForeground));
-    rules.Add(Rule(kTriggerShown));
-    rules.Add(Rule(kTriggerShown, nullptr, FALSE));
-    rules.Add(Rule(kTriggerForeground | kTriggerShown));
+    rules.Add(*Rule(kTriggerForeground));
+    rules.Add(*Rule(kTriggerShown));
+    rules.Add(*Rule(kTriggerShown, nullptr, FALSE));
+    rules.Add(*Rule(kTriggerForeground | kTriggerShown));
     const CString title(_T("t")), cls(_T("Cls"));
     const CWindowSnapshot window{title.View(), cls.View(), {0, 0, 1, 1}, 0, 0, {}};
     std::vector<int> shown, foreground;

@@ -1,4 +1,4 @@
-#include "rules/WindowInfo.h"
+#include "rules/Rule.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ TEST(WindowInfo, NewRecordAsksForClassDimensionsAndStylesAndClosesAfter100Ms) {
     EXPECT_EQ(info.m_nDelayMs, 100);
 }
 
-TEST(WindowInfo, CopyForRuleKeepsEverythingButTheWindow) {
+TEST(WindowInfo, ARuleFromAWindowTakesEverythingButTheWindowAndGoesBackToTheRecord) {
     CWindowInfo row;
     row.m_strTitle = _T("Save changes?");
     row.m_strClass = _T("#32770");
@@ -41,10 +41,12 @@ TEST(WindowInfo, CopyForRuleKeepsEverythingButTheWindow) {
     row.m_bMatchExStyle = FALSE;
     row.m_nDelayMs = -5;
 
-    std::unique_ptr<CWindowInfo> rule = row.CopyForRule();
-    ASSERT_NE(rule, nullptr);
-    EXPECT_EQ(rule->m_hWnd, nullptr);
-    EXPECT_EQ(row.m_hWnd, reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1234)));
+    row.m_strProcess = _T("C:\\Apps\\nag.exe");
+
+    const CRule made = RuleFromWindow(row);
+    const CRule* rule = &made;
+    EXPECT_EQ(rule->m_strProcess, row.m_strProcess);
+    EXPECT_FALSE(rule->m_bMatchProcess);
     EXPECT_EQ(rule->m_strTitle, row.m_strTitle);
     EXPECT_EQ(rule->m_strClass, row.m_strClass);
     EXPECT_EQ(rule->m_rcWindow.left, -8);
@@ -64,6 +66,12 @@ TEST(WindowInfo, CopyForRuleKeepsEverythingButTheWindow) {
     // The copy owns its own strings.
     row.m_strTitle = _T("changed");
     EXPECT_EQ(rule->m_strTitle, _T("Save changes?"));
+
+    const CWindowInfo record = RecordOf(made);
+    EXPECT_EQ(record.m_hWnd, nullptr);
+    EXPECT_EQ(record.m_strTitle, _T("Save changes?"));
+    EXPECT_EQ(record.m_bMatchStyle, -1);
+    EXPECT_EQ(record.m_nDelayMs, -5);
 }
 
 } // namespace

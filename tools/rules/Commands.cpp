@@ -226,6 +226,19 @@ int RunExport(const CArgs& args, CRulesHost& host) {
     return kExitOk;
 }
 
+// Exit 2 naming the rule and why the check refuses it; a rule that matches every window only
+// passes with --allow-match-all.
+int RefuseProblem(CRulesHost& host, const char* command, int number, const CRule& rule,
+                  const CArgs& args) {
+    const CString problem = RuleProblem(rule, args.Has("allow-match-all"));
+    if (problem.IsEmpty())
+        return kExitOk;
+    return ValueError(host, command,
+                      "rule " + std::to_string(number) + ": " + Utf8(problem) +
+                          " Nothing was written (--allow-match-all writes a rule that matches "
+                          "every window anyway).");
+}
+
 int RunImport(const CArgs& args, CRulesHost& host) {
     const CString* out = args.Get("out");
     const CString& source = args.positional[0];
@@ -252,18 +265,10 @@ int RunImport(const CArgs& args, CRulesHost& host) {
                         error + "; nothing was written");
         return kExitFailed;
     }
-    // As 'add' and the editor: a rule with no criterion would close every other program's
-    // window, so it takes a deliberate option.
-    if (!args.Has("allow-match-all")) {
-        for (int i = 0; i < rules.GetCount(); ++i) {
-            if (rules.Keys()[static_cast<size_t>(i)].flags == 0)
-                return ValueError(host, "import",
-                                  "rule " + std::to_string(i + 1) +
-                                      " has no criterion: it would close every window of every "
-                                      "other program; nothing was written (--allow-match-all "
-                                      "writes it anyway)");
-        }
-    }
+    // The one check of every rule, as 'add', 'enable' and the editor make it.
+    for (int i = 0; i < rules.GetCount(); ++i)
+        if (int code = RefuseProblem(host, "import", i + 1, rules.GetAt(i), args))
+            return code;
     if (int code = SaveRules(host, *out, rules))
         return code;
     host.Out(Utf8(*out) + ": " + std::to_string(rules.GetCount()) +
@@ -279,7 +284,7 @@ bool ParsePair(StringView text, int& a, int& b) {
 }
 
 // The rule that the options describe; returns kExitOk or the usage error it reported.
-int RuleFromOptions(const CArgs& args, CRulesHost& host, CWindowInfo& rule) {
+int RuleFromOptions(const CArgs& args, CRulesHost& host, CRule& rule) {
     rule.m_bMatchTitle = rule.m_bMatchClass = rule.m_bMatchLocation = FALSE;
     rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = FALSE;
     auto refuse = [&](const std::string& message) { return ValueError(host, "add", message); };
@@ -388,12 +393,6 @@ int RuleFromOptions(const CArgs& args, CRulesHost& host, CWindowInfo& rule) {
             rest = rest.substr(comma + 1);
         }
     }
-    if (!rule.m_bMatchTitle && !rule.m_bMatchClass && !rule.m_bMatchLocation &&
-        !rule.m_bMatchDimensions && !rule.m_bMatchStyle && !rule.m_bMatchExStyle &&
-        !rule.m_bMatchProcess)
-        return refuse("a rule needs at least one criterion (--class, --title, --location, "
-                      "--size, --style, --exstyle or --process): without one it would close "
-                      "every window");
     const CString problem = RuleProblem(rule);
     if (!problem.IsEmpty())
         return refuse(Utf8(problem));
@@ -401,8 +400,8 @@ int RuleFromOptions(const CArgs& args, CRulesHost& host, CWindowInfo& rule) {
 }
 
 int RunAdd(const CArgs& args, CRulesHost& host) {
-    auto rule = std::make_unique<CWindowInfo>();
-    if (int code = RuleFromOptions(args, host, *rule))
+    CRule rule;
+    if (int code = RuleFromOptions(args, host, rule))
         return code;
     const CString& path = args.positional[0];
     CRuleSet rules;
@@ -451,9 +450,12 @@ int SwitchRule(const CArgs& args, CRulesHost& host, bool enable) {
                           Utf8(path) + " has " + std::to_string(rules.GetCount()) +
                               (rules.GetCount() == 1 ? " rule" : " rules") + ": there is no rule " +
                               std::to_string(number));
-    std::unique_ptr<CWindowInfo> rule = rules.GetAt(number - 1).CopyForRule();
-    rule->m_bEnabled = enable ? TRUE : FALSE;
-    rules.Replace(number - 1, *rule);
+    CRule rule = rules.GetAt(number - 1);
+    rule.m_bEnabled = enable ? TRUE : FALSE;
+    if (enable)
+        if (int code = RefuseProblem(host, command, number, rule, args))
+            return code;
+    rules.Replace(number - 1, rule);
     if (int code = SaveRules(host, path, rules))
         return code;
     host.Out(Utf8(path) + ": rule " + std::to_string(number) +
@@ -566,8 +568,11 @@ Writes the rules of the JSON document (as 'export' writes it; - reads standard
 input) to the rule file FILE, replacing it. The file is written to a temporary
 file first, so a failed write leaves FILE as it was.
 
-A rule with no criterion matches every window of every other program: such a
-document is refused unless --allow-match-all is given.
+Each rule must pass the check that the rule editor makes (exit 2 names the rule
+and why): at least one criterion that not every window passes, patterns that
+work, a name of at most 256 characters, at least one moment. A rule that
+matches every window of every other program is written only with
+--allow-match-all.
 )",
          RunImport},
         {"add",
@@ -622,10 +627,13 @@ window must meet; a rule needs at least one.
         {"enable",
          2,
          2,
-         {},
-         R"(Usage: quellix-rules enable FILE N
+         {{"allow-match-all", false}},
+         R"(Usage: quellix-rules enable FILE N [--allow-match-all]
 
-Switches rule N, numbered from 1 as the Sr column shows it, on.
+Switches rule N, numbered from 1 as the Sr column shows it, on. A rule that
+the rule editor would refuse (exit 2 says why) stays off; one that matches
+every window of every other program is switched on only with
+--allow-match-all.
 )",
          RunEnable},
         {"disable",

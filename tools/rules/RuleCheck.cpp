@@ -49,8 +49,11 @@ CRuleFileCheck CheckRuleFile(const BYTE* data, size_t size, CRuleSet* rules) {
         break;
     case Load::BlockUnusable:
         break; // the block's own reading says where and what, below
+    case Load::RuleUnusable:
+        break; // the bytes are sound: a rule's values are not the layout's business
     }
-    if (report.result == Load::Complete || report.result == Load::BlockUnusable) {
+    if (report.result == Load::Complete || report.result == Load::BlockUnusable ||
+        report.result == Load::RuleUnusable) {
         // The loader's own reading of the block, so that both always agree.
         const size_t pos = check.offset;
         const CRuleBlock::CVerdict block =

@@ -102,7 +102,7 @@ CString RuleListCaption(int column) {
     return CString(RuleColumn(column).caption);
 }
 
-CString RuleListCell(const CWindowInfo& rule, int row, int column) {
+CString RuleListCell(const CRule& rule, int row, int column) {
     return column == 0 ? RowNumberText(row) : RuleCellText(rule, column);
 }
 
@@ -132,7 +132,7 @@ void WriteRuleList(const CRuleSet& rules, const CTextSink& sink) {
         columns, static_cast<size_t>(rules.GetCount()),
         [&](size_t row, size_t column, std::string& text) {
             const int r = static_cast<int>(row);
-            const CWindowInfo& rule = rules.GetAt(r);
+            const CRule& rule = rules.GetAt(r);
             if (column == kRuleColumnCount)
                 text = rule.m_bEnabled ? "yes" : "no";
             else if (column == kRuleColumnCount + 1)

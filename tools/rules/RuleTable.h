@@ -55,7 +55,7 @@ inline constexpr std::array<CRuleListColumn, kRuleColumnCount> kRuleListColumns 
 // The caption of a rule-list column.
 CString RuleListCaption(int column);
 // A cell of the rule list's row `row`: the row number (column 0) or the rule's cell text.
-CString RuleListCell(const CWindowInfo& rule, int row, int column);
+CString RuleListCell(const CRule& rule, int row, int column);
 // "foreground,titleChange,shown", the triggers that are set.
 std::string TriggersText(DWORD triggers);
 // The rule list as the program shows it, as an aligned table, with whether each rule is

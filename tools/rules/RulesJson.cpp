@@ -136,8 +136,7 @@ bool HasLineBreak(const CString& text) {
     return text.View().find_first_of(_T("\r\n")) != StringView::npos;
 }
 
-bool ReadRule(const CJsonValue& object, int number, int version, CWindowInfo& rule,
-              std::string& error) {
+bool ReadRule(const CJsonValue& object, int number, int version, CRule& rule, std::string& error) {
     if (object.kind != CJsonValue::Kind::Object) {
         error = "rule " + std::to_string(number) + " is not an object";
         return false;
@@ -245,7 +244,7 @@ bool ReadRule(const CJsonValue& object, int number, int version, CWindowInfo& ru
 void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink) {
     std::string out = "{\n  \"version\": 2,\n  \"rules\": [";
     for (int i = 0; i < rules.GetCount(); ++i) {
-        const CWindowInfo& r = rules.GetAt(i);
+        const CRule& r = rules.GetAt(i);
         out += i == 0 ? "\n    {" : ",\n    {";
         auto name = [&](Member m) {
             out += m == kTitle ? "\n      \"" : ",\n      \"";
@@ -342,15 +341,13 @@ bool RulesFromJson(std::string_view text, CRuleSet& rules, std::string& error) {
         error = "\"rules\" must be an array";
         return false;
     }
-    std::vector<std::unique_ptr<CWindowInfo>> read;
-    read.reserve(list->items.size());
+    std::vector<CRule> read(list->items.size());
     for (size_t i = 0; i < list->items.size(); ++i) {
-        read.push_back(std::make_unique<CWindowInfo>());
         if (!ReadRule(list->items[i], static_cast<int>(i + 1), static_cast<int>(version->number),
-                      *read.back(), error))
+                      read[i], error))
             return false;
     }
-    for (auto& rule : read)
+    for (CRule& rule : read)
         rules.Add(std::move(rule));
     return true;
 }
@@ -364,7 +361,7 @@ void WriteRuleListJson(const CRuleSet& rules, const CTextSink& sink) {
             out += column == 0 ? "\"" : ", \"";
             out += c.key;
             out += "\": ";
-            const CWindowInfo& rule = rules.GetAt(row);
+            const CRule& rule = rules.GetAt(row);
             const CString cell = RuleListCell(rule, row, column);
             if (column != 0 && !RuleCellShown(rule, column))
                 out += "null";
@@ -373,7 +370,7 @@ void WriteRuleListJson(const CRuleSet& rules, const CTextSink& sink) {
             else
                 AppendJsonString(out, cell.View());
         }
-        const CWindowInfo& rule = rules.GetAt(row);
+        const CRule& rule = rules.GetAt(row);
         out += rule.m_bEnabled ? ", \"enabled\": true" : ", \"enabled\": false";
         out += ", \"triggers\": [";
         bool first = true;

@@ -15,7 +15,7 @@ void CQuellixDlg::EndHistory() {
     m_pHistoryDlg.reset();
 }
 
-void CQuellixDlg::LogAction(const void* rule, CActionEntry entry) {
+void CQuellixDlg::LogAction(RuleId rule, CActionEntry entry) {
     m_history.LogAction(rule, std::move(entry));
 }
 

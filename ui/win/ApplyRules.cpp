@@ -13,7 +13,7 @@ constexpr int kListedInQuestion = 25;
 } // namespace
 
 void CQuellixDlg::OnApplyRules() {
-    std::vector<COpenMatch> matches = FindOpenMatches(m_rules, true);
+    std::vector<COpenMatch> matches = FindOpenMatches(m_rules);
     std::erase_if(matches, [](const COpenMatch& m) { return m.bOwn; });
     if (matches.empty()) {
         MessageBox(L"No open window of another program matches an enabled rule.", nullptr,

@@ -47,15 +47,15 @@ public:
     // Rule list (ui/win/RuleList.cpp): shows m_rules.
     void SetupRuleListColumns();
     // Adds the rule to the rule set and shows it; saving is the caller's.
-    void AppendRuleRow(std::unique_ptr<CWindowInfo> record);
+    void AppendRuleRow(const CRule& rule);
     // Redraws the row of a rule whose values changed.
     void UpdateRuleRow(int row);
-    // Gives the rule at `row` the criteria and delay of `values`, and shows them.
-    void ReplaceRuleRow(int row, const CWindowInfo& values);
+    // Gives the rule at `row` the values of `values`, and shows them.
+    void ReplaceRuleRow(int row, const CRule& values);
     // Repaints the rule list: its numbers are drawn from the row, so nothing else changes.
     void RenumberRuleRows();
     // The rule at a row, or null.
-    CWindowInfo* GetRule(int row);
+    const CRule* GetRule(int row) const;
     const CRuleSet& Rules() const { return m_rules; }
 
     // Rule file (ui/win/RuleListFile.cpp)
@@ -169,13 +169,11 @@ protected:
     void ShowForegroundReport(const CString& report) override;
 
     // The watcher's action log (ui/win/ActionLog.cpp)
-    void LogAction(const void* rule, CActionEntry entry) override;
+    void LogAction(RuleId rule, CActionEntry entry) override;
     void ShowActions() override;
     // List keys (ui/win/ListKeys.cpp)
     void OnRuleListKey(NMHDR* nmhdr, LRESULT* result);
     void OnWindowListKey(NMHDR* nmhdr, LRESULT* result);
-    // The rule list's "Closed" column (ui/win/RuleList.cpp)
-    void SetupClosedColumn();
 
     CMenu m_menuTray;
     CMenu m_menuHelp;
@@ -190,8 +188,8 @@ protected:
     std::vector<bool> m_windowProgramRead;                  // each row's program, once drawn
     std::unordered_map<DWORD, CString> m_programsByProcess; // this refresh's images by process
     CSnapshotReader m_windowTexts; // reads each listed window's caption and class
-    // Each row's process, read when the row was listed.
-    std::vector<DWORD> m_windowProcessIds;
+    // Each row's thread and process, read when the row was listed.
+    std::vector<CWindowOwner> m_windowOwners;
     HICON m_hIcon = nullptr;
     CListCtrl m_listWindows;
     BOOL m_bHideWindowWithZeroDimensions = 0;

@@ -84,7 +84,7 @@ void CDlgAutoCloseWindow::OnClassModeChanged() {
 }
 
 BOOL CDlgAutoCloseWindow::OnInitDialog() {
-    const CWindowInfo& source = *m_pSource;
+    const CRule& source = *m_pSource;
     const RECT& rc = source.m_rcWindow;
     m_strTitleText = source.m_strTitle;
     m_strClassText = source.m_strClass;
@@ -106,8 +106,8 @@ BOOL CDlgAutoCloseWindow::OnInitDialog() {
     if (!m_bEdit) {
         // A new rule names the window's program by its image's file name.
         CSnapshotReader reader;
-        const StringView image = source.m_hWnd != nullptr ? reader.ReadProcess(source.m_hWnd)
-                                                          : source.m_strProcess.View();
+        const StringView image = m_hSourceWindow != nullptr ? reader.ReadProcess(m_hSourceWindow)
+                                                            : source.m_strProcess.View();
         m_strProcessText = CString(ProcessTextFor(StringView(), false, image));
     }
     m_bTriggerForeground = (source.m_dwTriggers & kTriggerForeground) != 0;
@@ -168,74 +168,60 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
         return;
     }
 
-    // Both modes give a new record: the owner of the rules decides what becomes of it.
-    std::unique_ptr<CWindowInfo> rule = m_pSource->CopyForRule();
-    rule->m_titleMode = ModeOf(IDC_COMBO_TITLE_MODE);
-    rule->m_classMode = ModeOf(IDC_COMBO_CLASS_MODE);
-    rule->m_processMode = ModeOf(IDC_COMBO_PROCESS_MODE);
-    // An exact text stays the window's whole text (an edit control may hold less of it).
-    if (rule->m_titleMode != TextMode::Is)
-        rule->m_strTitle = m_strTitleText;
-    if (rule->m_classMode != TextMode::Is)
-        rule->m_strClass = m_strClassText;
-    rule->m_strProcess = m_strProcessText;
-    rule->m_bMatchProcess = m_bCheckProcess;
-    rule->m_bEnabled = m_bEnabled;
-    rule->m_strName = m_strName;
-    rule->m_bMatchTitle = m_bCheckTitle;
-    rule->m_bMatchClass = m_bCheckClass;
-    rule->m_bMatchLocation = m_bCheckLocation;
-    rule->m_bMatchDimensions = m_bCheckDimensions;
-    rule->m_bMatchStyle = m_bCheckStyle;
-    rule->m_bMatchExStyle = m_bCheckExStyle;
-    rule->m_nDelayMs = m_nDelay;
-    rule->m_dwTriggers = (m_bTriggerForeground ? kTriggerForeground : 0) |
-                         (m_bTriggerTitle ? kTriggerTitleChange : 0) |
-                         (m_bTriggerShown ? kTriggerShown : 0);
-    const CString problem = RuleProblem(*rule);
+    // Both modes give new values: the owner of the rules decides what becomes of them.
+    CRule rule = RuleOfControls();
+    rule.m_nDelayMs = m_nDelay;
+    const CString problem = RuleProblem(rule);
     if (!problem.IsEmpty()) {
         MessageBox(problem, nullptr, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    m_pNewRule = std::move(rule);
-    m_pResult = m_pNewRule.get();
+    m_newRule = std::move(rule);
 
     CDialog::OnOK();
+}
+
+CRule CDlgAutoCloseWindow::RuleOfControls() const {
+    CRule rule = *m_pSource;
+    const auto checked = [&](int id) { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; };
+    const auto text = [&](int id) {
+        CWnd control;
+        control.m_hWnd = ::GetDlgItem(m_hWnd, id);
+        return control.GetWindowText();
+    };
+    rule.m_bMatchTitle = checked(IDC_CHECK_TITLE);
+    rule.m_bMatchClass = checked(IDC_CHECK_CLASS);
+    rule.m_bMatchLocation = checked(IDC_CHECK_LOCATION);
+    rule.m_bMatchDimensions = checked(IDC_CHECK_DIMENSIONS);
+    rule.m_bMatchStyle = checked(IDC_CHECK_STYLE);
+    rule.m_bMatchExStyle = checked(IDC_CHECK_EXSTYLE);
+    rule.m_titleMode = ModeOf(IDC_COMBO_TITLE_MODE);
+    rule.m_classMode = ModeOf(IDC_COMBO_CLASS_MODE);
+    rule.m_processMode = ModeOf(IDC_COMBO_PROCESS_MODE);
+    // An exact text stays the window's whole text (an edit control may hold less of it).
+    if (rule.m_titleMode != TextMode::Is)
+        rule.m_strTitle = text(IDC_EDIT_TITLE);
+    if (rule.m_classMode != TextMode::Is)
+        rule.m_strClass = text(IDC_EDIT_CLASS);
+    rule.m_bMatchProcess = checked(IDC_CHECK_PROCESS);
+    rule.m_strProcess = text(IDC_EDIT_PROCESS);
+    rule.m_bEnabled = checked(IDC_CHECK_ENABLED);
+    rule.m_strName = text(IDC_EDIT_NAME);
+    rule.m_dwTriggers = (checked(IDC_TRIGGER_FOREGROUND) ? kTriggerForeground : 0) |
+                        (checked(IDC_TRIGGER_TITLE) ? kTriggerTitleChange : 0) |
+                        (checked(IDC_TRIGGER_SHOWN) ? kTriggerShown : 0);
+    return rule;
 }
 
 void CDlgAutoCloseWindow::UpdateMatchLine() {
     if (!m_bMatchLineLive || m_hWnd == nullptr || m_pSource == nullptr)
         return;
     // The rule as the boxes and texts stand now, matched as the watcher would match it.
-    std::unique_ptr<CWindowInfo> rule = m_pSource->CopyForRule();
-    const auto checked = [&](int id) { return ::IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; };
-    rule->m_bMatchTitle = checked(IDC_CHECK_TITLE);
-    rule->m_bMatchClass = checked(IDC_CHECK_CLASS);
-    rule->m_bMatchLocation = checked(IDC_CHECK_LOCATION);
-    rule->m_bMatchDimensions = checked(IDC_CHECK_DIMENSIONS);
-    rule->m_bMatchStyle = checked(IDC_CHECK_STYLE);
-    rule->m_bMatchExStyle = checked(IDC_CHECK_EXSTYLE);
-    const auto text = [&](int id) {
-        CWnd control;
-        control.m_hWnd = ::GetDlgItem(m_hWnd, id);
-        return control.GetWindowText();
-    };
-    rule->m_titleMode = ModeOf(IDC_COMBO_TITLE_MODE);
-    rule->m_classMode = ModeOf(IDC_COMBO_CLASS_MODE);
-    rule->m_processMode = ModeOf(IDC_COMBO_PROCESS_MODE);
-    // An exact text stays the window's whole text (an edit control may hold less of it).
-    if (rule->m_titleMode != TextMode::Is)
-        rule->m_strTitle = text(IDC_EDIT_TITLE);
-    if (rule->m_classMode != TextMode::Is)
-        rule->m_strClass = text(IDC_EDIT_CLASS);
-    rule->m_bMatchProcess = checked(IDC_CHECK_PROCESS);
-    rule->m_strProcess = text(IDC_EDIT_PROCESS);
-    rule->m_bEnabled = checked(IDC_CHECK_ENABLED);
     CRuleSet one;
-    one.Add(std::move(rule));
+    one.Add(RuleOfControls());
     std::vector<CString> captions;
     int own = 0;
-    for (const COpenMatch& match : FindOpenMatches(one, false)) {
+    for (const COpenMatch& match : FindOpenMatches(one)) {
         if (match.bOwn)
             ++own;
         else

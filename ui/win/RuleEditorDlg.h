@@ -1,22 +1,22 @@
-// CDlgAutoCloseWindow: the rule editor. In add mode it makes a new rule from a window-list
-// record; in edit mode the new values of a rule. It changes no record itself.
+// CDlgAutoCloseWindow: the rule editor. In add mode it makes a new rule from a listed window;
+// in edit mode the new values of a rule. It changes no rule itself.
 #pragma once
 
 #include "framework/win/Dialog.h"
-#include "rules/WindowInfo.h"
-
-#include <memory>
+#include "rules/Rule.h"
 
 class CDlgAutoCloseWindow : public CDialog {
 public:
     explicit CDlgAutoCloseWindow(CWnd* parent = nullptr);
     ~CDlgAutoCloseWindow() override;
 
-    // After IDOK: the new rule, or the edited rule's new values, now owned by the caller.
-    std::unique_ptr<CWindowInfo> TakeNewRule() { return std::move(m_pNewRule); }
+    // After IDOK: the new rule, or the edited rule's new values.
+    const CRule& NewRule() const { return m_newRule; }
 
-    CWindowInfo* m_pSource = nullptr;
-    CWindowInfo* m_pResult = nullptr;
+    // The rule shown at first: one made from a listed window (its handle in m_hSourceWindow,
+    // whose program is read), or the rule being edited.
+    const CRule* m_pSource = nullptr;
+    HWND m_hSourceWindow = nullptr;
     CString m_strCaption;
     HICON m_hIcon = nullptr;
     BOOL m_bEdit = FALSE;
@@ -59,8 +59,10 @@ private:
     // With "is" the text is the window's and read-only; otherwise it is the user's.
     void ApplyMode(int comboId, int editId, const CString& windowText);
 
-    // Owns the add mode's new rule until the caller takes it.
-    std::unique_ptr<CWindowInfo> m_pNewRule;
+    // The rule as the controls stand now: the check's and the live line's.
+    CRule RuleOfControls() const;
+
+    CRule m_newRule;
     // The live line is computed only once the dialog shows its values.
     bool m_bMatchLineLive = false;
 };

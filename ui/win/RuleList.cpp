@@ -17,16 +17,15 @@ int SelectedRow(const CListCtrl& list) {
 } // namespace
 
 void CQuellixDlg::SetupRuleListColumns() {
-    SetupListColumns(m_listRules, Settings::kRuleListNumber, kRuleColumnCount);
-    SetupClosedColumn();
+    SetupListColumns(m_listRules, Settings::kRuleListNumber, kRuleColumnCount + 1);
 }
 
 void CQuellixDlg::ShowRuleCount() {
     m_listRules.SetItemCountEx(m_rules.GetCount());
 }
 
-void CQuellixDlg::AppendRuleRow(std::unique_ptr<CWindowInfo> record) {
-    m_rules.Add(std::move(record));
+void CQuellixDlg::AppendRuleRow(const CRule& rule) {
+    m_rules.Add(rule);
     ShowRuleCount();
     m_watcher.UpdateHooks();
 }
@@ -35,7 +34,7 @@ void CQuellixDlg::UpdateRuleRow(int row) {
     m_listRules.RedrawItems(row, row);
 }
 
-void CQuellixDlg::ReplaceRuleRow(int row, const CWindowInfo& values) {
+void CQuellixDlg::ReplaceRuleRow(int row, const CRule& values) {
     m_rules.Replace(row, values);
     UpdateRuleRow(row);
     m_watcher.UpdateHooks();
@@ -45,14 +44,14 @@ void CQuellixDlg::RenumberRuleRows() {
     ::InvalidateRect(m_listRules, nullptr, FALSE);
 }
 
-CWindowInfo* CQuellixDlg::GetRule(int row) {
+const CRule* CQuellixDlg::GetRule(int row) const {
     return row >= 0 && row < m_rules.GetCount() ? &m_rules.GetAt(row) : nullptr;
 }
 
 void CQuellixDlg::OnGetRuleCell(NMHDR* nmhdr, LRESULT* result) {
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(nmhdr)->item;
     *result = 0;
-    if (const CWindowInfo* rule = GetRule(item.iItem))
+    if (const CRule* rule = GetRule(item.iItem))
         SetDispInfoText(item,
                         (item.iSubItem == 0                  ? RowNumberText(item.iItem)
                          : item.iSubItem == kRuleColumnCount ? ClosedCellText(item.iItem)
@@ -66,7 +65,7 @@ void CQuellixDlg::OnRuleListCustomDraw(NMHDR* nmhdr, LRESULT* result) {
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
         *result = CDRF_NOTIFYITEMDRAW;
     } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-        const CWindowInfo* rule = GetRule(static_cast<int>(draw->nmcd.dwItemSpec));
+        const CRule* rule = GetRule(static_cast<int>(draw->nmcd.dwItemSpec));
         if (rule != nullptr && !rule->m_bEnabled) {
             draw->clrText = ::GetSysColor(COLOR_GRAYTEXT);
             *result = CDRF_NEWFONT;
@@ -75,7 +74,7 @@ void CQuellixDlg::OnRuleListCustomDraw(NMHDR* nmhdr, LRESULT* result) {
 }
 
 void CQuellixDlg::OnRuleListMenu(POINT point) {
-    const CWindowInfo* rule = GetRule(SelectedRow(m_listRules));
+    const CRule* rule = GetRule(SelectedRow(m_listRules));
     CMenu menu;
     if (!menu.LoadMenu(IDR_RULE_POPUP))
         return;
@@ -93,30 +92,36 @@ void CQuellixDlg::OnRuleListMenu(POINT point) {
 
 void CQuellixDlg::OnToggleRule() {
     const int row = SelectedRow(m_listRules);
-    const CWindowInfo* rule = GetRule(row);
+    const CRule* rule = GetRule(row);
     if (rule == nullptr)
         return;
-    std::unique_ptr<CWindowInfo> values = rule->CopyForRule();
-    values->m_bEnabled = !rule->m_bEnabled;
-    if (!values->m_bEnabled)
-        m_watcher.CancelPendingClose(*GetRule(row));
-    ReplaceRuleRow(row, *values);
+    CRule values = *rule;
+    values.m_bEnabled = !rule->m_bEnabled;
+    // Switched on, it must be a rule the editor would accept. Switched off, its pending
+    // closes stay and find it off when they are due.
+    if (const CString problem = RuleProblem(values); values.m_bEnabled && !problem.IsEmpty()) {
+        MessageBox(problem, nullptr, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    ReplaceRuleRow(row, values);
     SaveRules(true);
 }
 
 void CQuellixDlg::OnAutoCloseSelectedWindow() {
     const int row = SelectedRow(m_listWindows);
-    CWindowInfo* source = GetListedWindow(row);
-    if (source == nullptr) {
+    const CWindowInfo* window = GetListedWindow(row);
+    if (window == nullptr) {
         MessageBox(L"Please Select a Window to Auto Close and then try Again.", nullptr,
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
+    const CRule source = RuleFromWindow(*window);
     CDlgAutoCloseWindow editor(this);
-    editor.m_pSource = source;
+    editor.m_pSource = &source;
+    editor.m_hSourceWindow = window->m_hWnd;
     if (editor.DoModal() != IDOK)
         return;
-    AppendRuleRow(editor.TakeNewRule());
+    AppendRuleRow(editor.NewRule());
     SaveRules(true);
 }
 
@@ -126,19 +131,21 @@ void CQuellixDlg::OnBnClickedAutoCloseSelected() {
 
 void CQuellixDlg::OnBnClickedEdit() {
     const int row = SelectedRow(m_listRules);
-    CWindowInfo* rule = GetRule(row);
-    if (rule == nullptr) {
+    const CRule* found = GetRule(row);
+    if (found == nullptr) {
         MessageBox(L"Please Select a Window Record to Edit and then try Again.", nullptr,
                    MB_OK | MB_ICONINFORMATION);
         ::SetFocus(m_listRules);
         return;
     }
+    // The editor shows a copy: the rule set may change while it is open.
+    const CRule rule = *found;
     CDlgAutoCloseWindow editor(this);
-    editor.m_pSource = rule;
+    editor.m_pSource = &rule;
     editor.m_bEdit = TRUE;
-    if (editor.DoModal() != IDOK || GetRule(row) != rule)
+    if (editor.DoModal() != IDOK || m_rules.IndexOf(rule.m_nId) != row)
         return;
-    ReplaceRuleRow(row, *editor.TakeNewRule());
+    ReplaceRuleRow(row, editor.NewRule());
     SaveRules(true);
 }
 
@@ -149,8 +156,9 @@ void CQuellixDlg::OnBnClickedDeleteRecord() {
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
-    m_watcher.CancelPendingClose(*GetRule(row));
-    m_history.ForgetRule(GetRule(row));
+    const RuleId id = GetRule(row)->m_nId;
+    m_watcher.ForgetRule(id);
+    m_history.ForgetRule(id);
     m_rules.Remove(row);
     m_watcher.UpdateHooks();
     // Moves the selection and focus of the rows below up with them.
@@ -172,11 +180,6 @@ void CQuellixDlg::OnNMDblclkWindowList(NMHDR*, LRESULT* result) {
 CString CQuellixDlg::ClosedCellText(int row) const {
     CString text;
     if (row >= 0 && row < m_rules.GetCount())
-        text.Format(L"%d", m_history.CloseCount(&m_rules.GetAt(row)));
+        text.Format(L"%d", m_history.CloseCount(m_rules.GetAt(row).m_nId));
     return text;
-}
-
-void CQuellixDlg::SetupClosedColumn() {
-    InsertListColumn(m_listRules, Settings::kRuleListNumber, kRuleColumnCount,
-                     {L"Closed", 55, LVCFMT_RIGHT}, WindowDpi(m_listRules));
 }

@@ -179,10 +179,10 @@ void CQuellixDlg::AddWindowToList(HWND hwnd) {
     record->m_strTitle = CString(m_windowTexts.ReadCaption(hwnd));
     record->m_strClass = CString(m_windowTexts.ReadClass(hwnd));
 
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
+    CWindowOwner owner;
+    owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
     m_windowRecords.push_back(std::move(record));
-    m_windowProcessIds.push_back(pid);
+    m_windowOwners.push_back(owner);
 }
 
 void CQuellixDlg::ClearRecordList() {
@@ -190,7 +190,7 @@ void CQuellixDlg::ClearRecordList() {
     if (m_listWindows.m_hWnd != nullptr)
         m_listWindows.DeleteAllItems();
     m_windowRecords.clear();
-    m_windowProcessIds.clear();
+    m_windowOwners.clear();
     m_windowImages.clear();
 }
 
@@ -232,14 +232,16 @@ void CQuellixDlg::OnCloseSelectedWindow() {
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
-    if (!IsStillListedWindow(row)) {
+    CString why;
+    if (!IsStillListedWindow(row) ||
+        !m_watcher.CloseChosen(GetListedWindow(row)->m_hWnd,
+                               m_windowOwners[static_cast<size_t>(row)], why)) {
         RefreshWindowList();
         MessageBox(L"The selected window no longer exists, so nothing was closed. The list of "
                    L"windows has been refreshed.",
                    nullptr, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    ::PostMessageW(GetListedWindow(row)->m_hWnd, WM_CLOSE, 0, 0);
     PostMessage(WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
 }
 
@@ -251,6 +253,6 @@ bool CQuellixDlg::IsStillListedWindow(int row) {
         return false;
     DWORD pid = 0;
     ::GetWindowThreadProcessId(info->m_hWnd, &pid);
-    return pid != 0 && pid == m_windowProcessIds[static_cast<size_t>(row)] &&
+    return pid != 0 && pid == m_windowOwners[static_cast<size_t>(row)].processId &&
            m_windowTexts.ReadClass(info->m_hWnd) == info->m_strClass.View();
 }

@@ -52,9 +52,14 @@ std::vector<std::vector<BYTE>> DataFiles() {
 TEST_F(Durability, SessionEndWritesWhatExitWritesAndImpossibleWidthsAreNotKept) {
     StoreInt(L"Column 3 Of 2", static_cast<DWORD>(-5));
     StoreInt(L"Column 4 Of 1", 999999);
+    // Widths an older version stored by position for columns that now go by name.
+    StoreInt(L"Column 12 Of 2", 77);
+    StoreInt(L"Column 9 Of 1", 88);
     ASSERT_TRUE(app.Start());
     EXPECT_EQ(app.List(1000).ColumnWidth(3), 50);
     EXPECT_EQ(app.List(1001).ColumnWidth(4), 50);
+    EXPECT_EQ(app.List(1000).ColumnWidth(12), 77);
+    EXPECT_EQ(app.List(1001).ColumnWidth(9), 88);
     app.List(1000).SetColumnWidth(1, 140);
     ::SetWindowPos(app.Main(), nullptr, 30, 40, 1100, 720, SWP_NOZORDER);
 
@@ -70,6 +75,8 @@ TEST_F(Durability, SessionEndWritesWhatExitWritesAndImpossibleWidthsAreNotKept) 
     EXPECT_EQ(StoredInt(L"Column 1 Of 2").value_or(0), 140u);
     EXPECT_EQ(StoredInt(L"Column 3 Of 2").value_or(0), 50u);
     EXPECT_EQ(StoredInt(L"Column 4 Of 1").value_or(0), 50u);
+    EXPECT_EQ(StoredInt(L"Column Closed Of 2").value_or(0), 77u);
+    EXPECT_EQ(StoredInt(L"Column Program Of 1").value_or(0), 88u);
     const auto placement = StoredBinary(L"QuellixLastLocation");
     ASSERT_TRUE(placement.has_value());
     EXPECT_EQ(reinterpret_cast<const WINDOWPLACEMENT*>(placement->data())->rcNormalPosition.left,

@@ -24,9 +24,9 @@ protected:
 
     // A real top-level window, listed by a refresh and selected.
     CWindowInfo* ListTarget() {
-        target = ::CreateWindowExW(0, L"Static", L"Rule Target Window",
-                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, -1280, 40, 320, 200, nullptr,
-                                   nullptr, nullptr, nullptr);
+        target =
+            ::CreateWindowExW(0, L"Static", L"Rule Target Window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              -1280, 40, 320, 200, nullptr, nullptr, nullptr, nullptr);
         EXPECT_NE(target, nullptr);
         dlg().RefreshWindowList();
         for (int row = 0; CWindowInfo* info = dlg().GetListedWindow(row); ++row) {
@@ -39,12 +39,12 @@ protected:
         return nullptr;
     }
 
-    std::unique_ptr<CWindowInfo> Rule(const wchar_t* title, int delay) {
-        auto rule = std::make_unique<CWindowInfo>();
-        rule->m_strTitle = title;
-        rule->m_strClass = L"Cls";
-        rule->m_rcWindow = {5, 6, 105, 56};
-        rule->m_nDelayMs = delay;
+    CRule Rule(const wchar_t* title, int delay) {
+        CRule rule;
+        rule.m_strTitle = title;
+        rule.m_strClass = L"Cls";
+        rule.m_rcWindow = {5, 6, 105, 56};
+        rule.m_nDelayMs = delay;
         return rule;
     }
 
@@ -110,9 +110,7 @@ TEST_F(RuleCommands, AddCopiesTheListedWindowWithTheDefaultCriteria) {
     EXPECT_EQ(Rows(rules)[1].substr(0, 2), L"2|");
     EXPECT_EQ(Rows(rules)[1].substr(Rows(rules)[1].size() - 4), L"|100");
 
-    // The rules are copies: no window handle, and the listed record is untouched.
-    EXPECT_EQ(dlg().GetRule(0)->m_hWnd, nullptr);
-    EXPECT_NE(dlg().GetRule(0), listed);
+    // The rules are values of their own: the listed record is untouched.
     EXPECT_EQ(dlg().GetRule(0)->m_strTitle, L"Rule Target Window");
     EXPECT_EQ(listed->m_nDelayMs, 100);
     EXPECT_EQ(listed->m_hWnd, target);
@@ -176,7 +174,7 @@ TEST_F(RuleCommands, EditorKeepsItsRecordUntilCriteriaAndDelayAreValid) {
     EXPECT_EQ(focusAfterPrompt, delayField);
 
     ASSERT_EQ(dlg().RuleList().GetItemCount(), 1);
-    const CWindowInfo& rule = *dlg().GetRule(0);
+    const CRule& rule = *dlg().GetRule(0);
     EXPECT_EQ(rule.m_nDelayMs, -5);
     EXPECT_TRUE(rule.m_bMatchLocation);
     EXPECT_FALSE(rule.m_bMatchClass || rule.m_bMatchTitle || rule.m_bMatchDimensions ||
@@ -186,7 +184,7 @@ TEST_F(RuleCommands, EditorKeepsItsRecordUntilCriteriaAndDelayAreValid) {
 TEST_F(RuleCommands, EditChangesTheRuleInPlaceAndCancelLeavesIt) {
     dlg().AppendRuleRow(Rule(L"first", 100));
     dlg().AppendRuleRow(Rule(L"second", 200));
-    CWindowInfo* second = dlg().GetRule(1);
+    const RuleId second = dlg().GetRule(1)->m_nId;
     const auto before = Rows(dlg().RuleList());
     SelectRow(dlg().RuleList(), 1);
 
@@ -202,9 +200,9 @@ TEST_F(RuleCommands, EditChangesTheRuleInPlaceAndCancelLeavesIt) {
     EXPECT_EQ(cancel.Finish(), 0);
     EXPECT_EQ(caption, kEditCaption);
     EXPECT_EQ(Rows(dlg().RuleList()), before);
-    EXPECT_TRUE(second->m_bMatchClass);
-    EXPECT_FALSE(second->m_bMatchTitle);
-    EXPECT_EQ(second->m_nDelayMs, 200);
+    EXPECT_TRUE(dlg().GetRule(1)->m_bMatchClass);
+    EXPECT_FALSE(dlg().GetRule(1)->m_bMatchTitle);
+    EXPECT_EQ(dlg().GetRule(1)->m_nDelayMs, 200);
 
     CDialogDriver edit({[&](HWND h) {
         EXPECT_EQ(ItemText(h, IDC_EDIT_DELAY), L"200");
@@ -215,8 +213,8 @@ TEST_F(RuleCommands, EditChangesTheRuleInPlaceAndCancelLeavesIt) {
     }});
     Command(dlg(), IDC_EDIT_RECORD);
     EXPECT_EQ(edit.Finish(), 0);
-    EXPECT_EQ(dlg().GetRule(1), second); // the same record, changed in place
-    EXPECT_EQ(second->m_nDelayMs, 777);
+    EXPECT_EQ(dlg().GetRule(1)->m_nId, second); // the same rule, changed
+    EXPECT_EQ(dlg().GetRule(1)->m_nDelayMs, 777);
     EXPECT_EQ(Rows(dlg().RuleList())[1], L"2||Cls|5|6|||0|0|777");
     EXPECT_EQ(Rows(dlg().RuleList())[0], before[0]);
 }
@@ -224,7 +222,7 @@ TEST_F(RuleCommands, EditChangesTheRuleInPlaceAndCancelLeavesIt) {
 TEST_F(RuleCommands, DeleteRenumbersTheRowsBelow) {
     for (const wchar_t* title : {L"r1", L"r2", L"r3", L"r4"})
         dlg().AppendRuleRow(Rule(title, 100));
-    CWindowInfo* third = dlg().GetRule(2);
+    const RuleId third = dlg().GetRule(2)->m_nId;
     SelectRow(dlg().RuleList(), 1);
     CDialogDriver none({});
     Command(dlg(), IDC_DELETE_RECORD);
@@ -232,7 +230,7 @@ TEST_F(RuleCommands, DeleteRenumbersTheRowsBelow) {
 
     const auto rows = Rows(dlg().RuleList(), 1);
     EXPECT_EQ(rows, (std::vector<std::wstring>{L"1", L"2", L"3"}));
-    EXPECT_EQ(dlg().GetRule(1), third);
+    EXPECT_EQ(dlg().GetRule(1)->m_nId, third);
     EXPECT_EQ(dlg().GetRule(0)->m_strTitle, L"r1");
     EXPECT_EQ(dlg().GetRule(2)->m_strTitle, L"r4");
 }

@@ -46,7 +46,7 @@ TEST(RuleEditorLive, CountsTheHelperWindowsTheRuleMatchesAndFollowsTheBoxes) {
 
     // The rule as "Auto Close Selected Window" makes it from the first helper window.
     HWND first = targets.Window(0);
-    CWindowInfo source;
+    CRule source;
     source.m_strTitle = L"Live One";
     source.m_strClass = L"QxLive";
     ::GetWindowRect(first, &source.m_rcWindow);

@@ -32,8 +32,8 @@ protected:
         ::DeleteFileW(path.c_str());
     }
 
-    static std::unique_ptr<CWindowInfo> Rule(const wchar_t* title, int delay) {
-        auto rule = std::make_unique<CWindowInfo>();
+    static std::unique_ptr<CRule> Rule(const wchar_t* title, int delay) {
+        auto rule = std::make_unique<CRule>();
         rule->m_strTitle = title;
         rule->m_strClass = L"C";
         rule->m_nDelayMs = delay;
@@ -58,12 +58,12 @@ TEST_F(RuleFileOnDisk, RulesComeBackInOrderAfterARestart) {
         CMainDialogHost host;
         ASSERT_EQ(host->RuleList().GetItemCount(), 1);
         EXPECT_EQ(Rows(host->RuleList())[0], L"1||XY|||100|200|16cf0000|100|100");
-        host->AppendRuleRow(Rule(L"second", -3));
-        host->AppendRuleRow(Rule(L"third", 0));
+        host->AppendRuleRow(*Rule(L"second", -3));
+        host->AppendRuleRow(*Rule(L"third", 0));
         // Edited in place, as the editor's OK does.
-        auto edited = host->GetRule(0)->CopyForRule();
-        edited->m_nDelayMs = 50;
-        host->ReplaceRuleRow(0, *edited);
+        CRule edited = *host->GetRule(0);
+        edited.m_nDelayMs = 50;
+        host->ReplaceRuleRow(0, edited);
     }
     std::vector<BYTE> expected = kExample;
     expected[0] = 3;
@@ -71,8 +71,8 @@ TEST_F(RuleFileOnDisk, RulesComeBackInOrderAfterARestart) {
     {
         CMemFile tail;
         CArchive ar(&tail, CArchive::store);
-        Rule(L"second", -3)->Store(ar);
-        Rule(L"third", 0)->Store(ar);
+        RecordOf(*Rule(L"second", -3)).Serialize(ar);
+        RecordOf(*Rule(L"third", 0)).Serialize(ar);
         ar.Close();
         expected.insert(expected.end(), tail.Data().begin(), tail.Data().end());
     }
@@ -84,7 +84,6 @@ TEST_F(RuleFileOnDisk, RulesComeBackInOrderAfterARestart) {
     EXPECT_EQ(again->GetRule(1)->m_strTitle, L"second");
     EXPECT_EQ(again->GetRule(1)->m_nDelayMs, -3);
     EXPECT_EQ(again->GetRule(2)->m_strTitle, L"third");
-    EXPECT_EQ(again->GetRule(0)->m_hWnd, nullptr);
 }
 
 TEST_F(RuleFileOnDisk, ShortFileKeepsTheCompleteRecordsReportsOnceAndIsKeptAside) {
@@ -110,7 +109,7 @@ TEST_F(RuleFileOnDisk, ShortFileKeepsTheCompleteRecordsReportsOnceAndIsKeptAside
 
 TEST_F(RuleFileOnDisk, MissingDataFolderIsCreatedAgainAtExit) {
     CMainDialogHost host;
-    host->AppendRuleRow(Rule(L"kept", 100));
+    host->AppendRuleRow(*Rule(L"kept", 100));
     ::DeleteFileW(path.c_str());
     ASSERT_TRUE(::RemoveDirectoryW(folder.c_str()));
     host.Destroy();
@@ -124,7 +123,7 @@ TEST_F(RuleFileOnDisk, FileThatCannotBeReplacedStaysIntact) {
     {
         CMainDialogHost host;
         ASSERT_EQ(host->RuleList().GetItemCount(), 1);
-        host->AppendRuleRow(Rule(L"lost", 100));
+        host->AppendRuleRow(*Rule(L"lost", 100));
         // Another program holds the file open without sharing.
         HANDLE held =
             ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

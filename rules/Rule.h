@@ -1,0 +1,83 @@
+// CRule: one auto-close rule, as a value. It says which windows it matches, at which moments,
+// after what delay, and what it does to them; it holds no window, timer or owner: what a rule
+// owes a window (a pending close) belongs to the decisions that made it.
+#pragma once
+
+#include "framework/String.h"
+#include "rules/WindowInfo.h"
+
+#include <cstdint>
+
+// How a rule's text is compared with a window's: equal (title and class with case, the program
+// without), contained, a whole-text wildcard (`*` any run, `?` one character), or a regular
+// expression searched anywhere. All but `Is` ignore case.
+enum class TextMode : std::uint8_t { Is = 0, Contains = 1, Wildcard = 2, Regex = 3 };
+inline constexpr int kTextModeCount = 4;
+
+// The window events at which a rule is checked.
+inline constexpr DWORD kTriggerForeground = 1, kTriggerTitleChange = 2, kTriggerShown = 4;
+inline constexpr DWORD kTriggerAll = kTriggerForeground | kTriggerTitleChange | kTriggerShown;
+
+// A rule's name is at most this many units.
+inline constexpr int kMaxRuleName = 256;
+
+// A rule's identity: given by the rule set when the rule is added, stable for the run and
+// never given twice, so that a late timer or a History line can never name another rule.
+using RuleId = std::uint32_t;
+
+// What a rule does to a window it matched.
+enum class ERuleAction : std::uint8_t { Close = 0 };
+
+class CRule {
+public:
+    RuleId m_nId = 0;
+    CString m_strName;
+    BOOL m_bEnabled = TRUE;
+
+    // The criteria, each checked or not: the window's text, class and program (each with its
+    // compare mode), its location and dimensions (of m_rcWindow), its style and extended style.
+    CString m_strTitle;
+    BOOL m_bMatchTitle = FALSE;
+    TextMode m_titleMode = TextMode::Is;
+    CString m_strClass;
+    BOOL m_bMatchClass = TRUE;
+    TextMode m_classMode = TextMode::Is;
+    // A file name or a full path.
+    CString m_strProcess;
+    BOOL m_bMatchProcess = FALSE;
+    TextMode m_processMode = TextMode::Is;
+    RECT m_rcWindow = {0, 0, 0, 0};
+    BOOL m_bMatchLocation = FALSE;
+    BOOL m_bMatchDimensions = TRUE;
+    DWORD m_dwStyle = 0;
+    BOOL m_bMatchStyle = TRUE;
+    DWORD m_dwExStyle = 0;
+    BOOL m_bMatchExStyle = TRUE;
+
+    // The moments it is checked at (kTrigger*), its delay and its action.
+    DWORD m_dwTriggers = kTriggerForeground;
+    int m_nDelayMs = 100;
+    ERuleAction m_action = ERuleAction::Close;
+
+    // True when the file's record says exactly what the rule does: enabled, exact texts, no
+    // program, checked at the foreground only, closing.
+    bool FitsRecord() const {
+        return m_bEnabled && !m_bMatchProcess && m_titleMode == TextMode::Is &&
+               m_classMode == TextMode::Is && m_dwTriggers == kTriggerForeground &&
+               m_action == ERuleAction::Close;
+    }
+};
+
+// A new rule for a listed window: its values, and the criteria the window's record proposes.
+CRule RuleFromWindow(const CWindowInfo& window);
+// The rule's part that the file's record holds, and back.
+CWindowInfo RecordOf(const CRule& rule);
+void TakeRecord(CRule& rule, const CWindowInfo& record);
+
+// The one check of what a rule may be, for every way a rule is made, changed, switched on or
+// read: at least one criterion that not every window passes, whatever its on/off state (an
+// empty pattern, `*` alone, or a regular expression that matches the empty text passes every
+// window), patterns that work, a name of at most kMaxRuleName units and a moment. Empty when the
+// rule may be kept; otherwise why not, in words. `allowMatchAll` lets a rule without such a
+// criterion through, for a user who asked for exactly that.
+CString RuleProblem(const CRule& rule, bool allowMatchAll = false);
