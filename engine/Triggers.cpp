@@ -4,7 +4,7 @@ DWORD WantedTriggers(const CRuleSet& rules) {
     DWORD wanted = 0;
     for (int i = 0; i < rules.GetCount(); ++i) {
         const CRule& rule = rules.GetAt(i);
-        if (rule.m_bEnabled)
+        if (rule.m_bEnabled && rules.IsUsable(i))
             wanted |= rule.m_dwTriggers;
     }
     return wanted;
@@ -17,7 +17,7 @@ bool TitleMayMatch(const CRuleSet& rules, DWORD trigger, StringView title) {
     const CRuleKey* keys = rules.Keys().data();
     for (int i = 0; i < rules.GetCount(); ++i) {
         const CRule& rule = rules.GetAt(i);
-        if (!rule.m_bEnabled || (rule.m_dwTriggers & trigger) == 0)
+        if (!rule.m_bEnabled || (rule.m_dwTriggers & trigger) == 0 || !rules.IsUsable(i))
             continue;
         const CRuleKey& key = keys[i];
         if ((key.flags & CRuleKey::kTitle) == 0)

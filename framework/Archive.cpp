@@ -75,8 +75,7 @@ std::uint32_t CArchive::ReadUInt32() {
     } else if (ReadBytes(b, 4) != 4) {
         throw CArchiveException(CArchiveException::endOfFile);
     }
-    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-           std::uint32_t(b[3]) << 24;
+    return LoadU32(b);
 }
 
 void CArchive::WriteString(StringView text) {

@@ -42,6 +42,12 @@ private:
     size_t m_pos = 0;
 };
 
+// The little-endian 32-bit value at p, as every layout of ours stores its integers.
+inline std::uint32_t LoadU32(const BYTE* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
 class CArchive {
 public:
     enum Mode { store = 0, load = 1 };
@@ -65,8 +71,7 @@ public:
         if (m_fill - m_pos >= 4) {
             const BYTE* p = m_buffer.data() + m_pos;
             m_pos += 4;
-            value = static_cast<T>(std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
-                                   std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
+            value = static_cast<T>(LoadU32(p));
         } else {
             value = static_cast<T>(ReadUInt32());
         }

@@ -4,6 +4,20 @@
 
 #include <memory>
 
+const WCHAR16* TextModeName(TextMode mode) {
+    switch (mode) {
+    case TextMode::Contains:
+        return _T("contains");
+    case TextMode::Wildcard:
+        return _T("wildcard");
+    case TextMode::Regex:
+        return _T("regex");
+    case TextMode::Is:
+        break;
+    }
+    return _T("is");
+}
+
 CRule RuleFromWindow(const CWindowInfo& window) {
     CRule rule;
     TakeRecord(rule, window);

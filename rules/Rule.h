@@ -18,6 +18,16 @@ inline constexpr int kTextModeCount = 4;
 inline constexpr DWORD kTriggerForeground = 1, kTriggerTitleChange = 2, kTriggerShown = 4;
 inline constexpr DWORD kTriggerAll = kTriggerForeground | kTriggerTitleChange | kTriggerShown;
 
+// The moments' and the modes' names, as the tool and its JSON write them.
+struct CTriggerName {
+    DWORD bit;
+    const WCHAR16* name;
+};
+inline constexpr CTriggerName kTriggerNames[] = {{kTriggerForeground, _T("foreground")},
+                                                 {kTriggerTitleChange, _T("titleChange")},
+                                                 {kTriggerShown, _T("shown")}};
+const WCHAR16* TextModeName(TextMode mode);
+
 // A rule's name is at most this many units.
 inline constexpr int kMaxRuleName = 256;
 

@@ -30,11 +30,6 @@ std::uint32_t Crc32(const BYTE* data, size_t size) {
     return c ^ 0xFFFFFFFFu;
 }
 
-std::uint32_t GetU32(const BYTE* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
-}
-
 class CWriter {
 public:
     void U32(std::uint32_t v) {
@@ -77,7 +72,7 @@ public:
             Fail(_T("it ends inside an entry"), m_pos);
             return 0;
         }
-        const std::uint32_t v = GetU32(m_data + m_pos);
+        const std::uint32_t v = LoadU32(m_data + m_pos);
         m_pos += 4;
         return v;
     }
@@ -198,8 +193,8 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
     };
     if (size < kHeaderSize)
         return fail(CVerdict::Status::Damaged, offset, _T("its header is cut short"));
-    const std::uint32_t version = GetU32(data + 4);
-    const std::uint32_t length = GetU32(data + 8);
+    const std::uint32_t version = LoadU32(data + 4);
+    const std::uint32_t length = LoadU32(data + 8);
     if (version > kVersion) {
         CString problem;
         problem.Format(_T("it is of version %d, written by a newer Quellix"),
@@ -213,7 +208,7 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
     if (length > size - kHeaderSize)
         return fail(CVerdict::Status::Damaged, offset + 8, _T("the file ends before it does"));
     const BYTE* body = data + kHeaderSize;
-    if (Crc32(body, length) != GetU32(data + 12))
+    if (Crc32(body, length) != LoadU32(data + 12))
         return fail(CVerdict::Status::Damaged, offset + 12,
                     _T("its checksum does not match its contents"));
 

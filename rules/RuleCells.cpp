@@ -33,20 +33,6 @@ const CListColumn& RuleColumn(int i) {
                                      : kNameColumn;
 }
 
-const WCHAR16* TextModeName(TextMode mode) {
-    switch (mode) {
-    case TextMode::Contains:
-        return _T("contains");
-    case TextMode::Wildcard:
-        return _T("wildcard");
-    case TextMode::Regex:
-        return _T("regex");
-    case TextMode::Is:
-        break;
-    }
-    return _T("is");
-}
-
 namespace {
 
 CString ModeText(TextMode mode, const CString& text) {

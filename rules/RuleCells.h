@@ -22,5 +22,3 @@ bool RuleCellShown(const CRule& rule, int column);
 // Columns 1 to 11: the text of a shown cell, or an empty text. A text compared otherwise than
 // exactly says how first: "wildcard: Update*".
 CString RuleCellText(const CRule& rule, int column);
-// "is", "contains", "wildcard" or "regex".
-const WCHAR16* TextModeName(TextMode mode);

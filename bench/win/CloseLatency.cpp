@@ -31,6 +31,13 @@ using namespace qt;
 
 namespace {
 
+// Whose window the handle names now.
+CWindowOwner OwnerOf(HWND hwnd) {
+    CWindowOwner owner;
+    owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
+    return owner;
+}
+
 class BenchApp : public CWinApp {
 public:
     BenchApp() {
@@ -268,7 +275,7 @@ void PrintSteps(int calls) {
         {"status line SetWindowTextW", [&] { ::SetWindowTextW(status, text); }},
         {"watcher: event + its report, no match",
          [&] {
-             watcher.CheckWindowAgainstRules(w);
+             watcher.CheckWindowAgainstRules(w, OwnerOf(w));
              watcher.FlushReport();
          }},
     };

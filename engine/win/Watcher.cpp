@@ -214,12 +214,6 @@ void CWatcher::Remove() {
         g_pWatcher = nullptr;
 }
 
-void CWatcher::CheckWindowAgainstRules(HWND hwnd) {
-    CWindowOwner owner;
-    owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
-    CheckWindowAgainstRules(hwnd, owner);
-}
-
 void CWatcher::CheckWindowAgainstRules(HWND hwnd, CWindowOwner owner) {
     ::GetLocalTime(&m_time);
     // The image only while an enabled rule compares the program: it opens the process.

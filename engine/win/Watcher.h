@@ -37,7 +37,6 @@ public:
     // Stops watching and drops every close not yet done.
     void Remove();
     // One foreground event: the window is compared with every rule, then reported.
-    void CheckWindowAgainstRules(HWND hwnd);
     void CheckWindowAgainstRules(HWND hwnd, CWindowOwner owner);
     // Drops the pending closes of a rule that is being deleted.
     void ForgetRule(RuleId id) { m_autoClose.ForgetRule(id); }

@@ -86,8 +86,6 @@ private:
 class CMenu {
 public:
     BOOL LoadMenu(UINT id);
-    void DestroyMenu() { m_menu.Reset(); }
-    HMENU GetSafeHmenu() const { return m_menu.Get(); }
     // Sub-menus stay owned by this menu.
     HMENU GetSubMenu(int pos) const { return ::GetSubMenu(m_menu.Get(), pos); }
 

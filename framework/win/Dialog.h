@@ -42,6 +42,8 @@ public:
 
     // Modeless: creates the window from the template; TRUE on success.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
+    // Modeless, from the template and parent given at construction.
+    BOOL Create() { return Create(m_nIDTemplate, m_pParent); }
     // Modal: runs the dialog and returns its end code.
     INT_PTR DoModal();
     void EndDialog(int result);

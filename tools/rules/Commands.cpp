@@ -380,10 +380,10 @@ int RuleFromOptions(const CArgs& args, CRulesHost& host, CRule& rule) {
         for (;;) {
             const size_t comma = rest.find(u',');
             const StringView item = rest.substr(0, comma);
-            const DWORD bit = item == StringView(_T("foreground"))    ? kTriggerForeground
-                              : item == StringView(_T("titleChange")) ? kTriggerTitleChange
-                              : item == StringView(_T("shown"))       ? kTriggerShown
-                                                                      : 0;
+            DWORD bit = 0;
+            for (const auto& [value, name] : kTriggerNames)
+                if (item == StringView(name))
+                    bit = value;
             if (bit == 0)
                 return refuse("--on: expected foreground, titleChange or shown, separated by "
                               "commas");
@@ -414,19 +414,28 @@ int RunAdd(const CArgs& args, CRulesHost& host) {
     return kExitOk;
 }
 
-int RunRemove(const CArgs& args, CRulesHost& host) {
+// The rules of FILE and the rule number N that follows it; kExitOk or the error it reported.
+int LoadNumberedRule(const CArgs& args, CRulesHost& host, const char* command, CRuleSet& rules,
+                     int& number) {
     const CString& path = args.positional[0];
-    int number = 0;
     if (!ParseInt32(args.positional[1].View(), number) || number < 1)
-        return ValueError(host, "remove", "N must be a rule's number as Sr shows it: 1 or more");
-    CRuleSet rules;
+        return ValueError(host, command, "N must be a rule's number as Sr shows it: 1 or more");
     if (int code = LoadRules(host, path, Purpose::Change, false, rules))
         return code;
     if (number > rules.GetCount())
-        return ValueError(host, "remove",
+        return ValueError(host, command,
                           Utf8(path) + " has " + std::to_string(rules.GetCount()) +
                               (rules.GetCount() == 1 ? " rule" : " rules") + ": there is no rule " +
                               std::to_string(number));
+    return kExitOk;
+}
+
+int RunRemove(const CArgs& args, CRulesHost& host) {
+    const CString& path = args.positional[0];
+    CRuleSet rules;
+    int number = 0;
+    if (int code = LoadNumberedRule(args, host, "remove", rules, number))
+        return code;
     rules.Remove(number - 1);
     if (int code = SaveRules(host, path, rules))
         return code;
@@ -439,17 +448,10 @@ int RunRemove(const CArgs& args, CRulesHost& host) {
 int SwitchRule(const CArgs& args, CRulesHost& host, bool enable) {
     const char* command = enable ? "enable" : "disable";
     const CString& path = args.positional[0];
-    int number = 0;
-    if (!ParseInt32(args.positional[1].View(), number) || number < 1)
-        return ValueError(host, command, "N must be a rule's number as Sr shows it: 1 or more");
     CRuleSet rules;
-    if (int code = LoadRules(host, path, Purpose::Change, false, rules))
+    int number = 0;
+    if (int code = LoadNumberedRule(args, host, command, rules, number))
         return code;
-    if (number > rules.GetCount())
-        return ValueError(host, command,
-                          Utf8(path) + " has " + std::to_string(rules.GetCount()) +
-                              (rules.GetCount() == 1 ? " rule" : " rules") + ": there is no rule " +
-                              std::to_string(number));
     CRule rule = rules.GetAt(number - 1);
     rule.m_bEnabled = enable ? TRUE : FALSE;
     if (enable)

@@ -108,14 +108,12 @@ CString RuleListCell(const CRule& rule, int row, int column) {
 
 std::string TriggersText(DWORD triggers) {
     std::string text;
-    for (const auto& [bit, name] : {std::pair<DWORD, const char*>{kTriggerForeground, "foreground"},
-                                    {kTriggerTitleChange, "titleChange"},
-                                    {kTriggerShown, "shown"}}) {
+    for (const auto& [bit, name] : kTriggerNames) {
         if ((triggers & bit) == 0)
             continue;
         if (!text.empty())
             text += ',';
-        text += name;
+        text += ToUtf8(StringView(name));
     }
     return text;
 }

@@ -48,19 +48,11 @@ constexpr std::array<const char*, kMemberCount> kNames = {
     "matchStyle",   "matchExStyle", "delayMs",    "name",        "enabled",         "process",
     "matchProcess", "titleMode",    "classMode",  "processMode", "triggers"};
 
-constexpr std::array<const char*, kTextModeCount> kModeNames = {"is", "contains", "wildcard",
-                                                                "regex"};
-constexpr std::array<std::pair<DWORD, const char*>, 3> kTriggerNames = {{
-    {kTriggerForeground, "foreground"},
-    {kTriggerTitleChange, "titleChange"},
-    {kTriggerShown, "shown"},
-}};
-
 bool ReadMode(const CJsonValue& v, TextMode& out) {
     if (v.kind != CJsonValue::Kind::String)
         return false;
-    for (size_t m = 0; m < kModeNames.size(); ++m)
-        if (ToUtf8(v.string.View()) == kModeNames[m]) {
+    for (int m = 0; m < kTextModeCount; ++m)
+        if (v.string.View() == StringView(TextModeName(static_cast<TextMode>(m)))) {
             out = static_cast<TextMode>(m);
             return true;
         }
@@ -76,7 +68,7 @@ bool ReadTriggers(const CJsonValue& v, DWORD& out) {
             return false;
         DWORD bit = 0;
         for (const auto& [value, name] : kTriggerNames)
-            if (ToUtf8(item.string.View()) == name)
+            if (item.string.View() == StringView(name))
                 bit = value;
         if (bit == 0 || (out & bit) != 0)
             return false;
@@ -285,7 +277,7 @@ void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink) {
         for (int k = 0; k < 3; ++k) {
             name(static_cast<Member>(kTitleMode + k));
             out += '"';
-            out += kModeNames[static_cast<size_t>(modes[k])];
+            out += ToUtf8(StringView(TextModeName(modes[k])));
             out += '"';
         }
         name(kTriggers);
@@ -294,7 +286,7 @@ void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink) {
             if ((r.m_dwTriggers & value) == 0)
                 continue;
             out += out.back() == '[' ? "\"" : ", \"";
-            out += text;
+            out += ToUtf8(StringView(text));
             out += '"';
         }
         out += "]\n    }";
@@ -378,7 +370,7 @@ void WriteRuleListJson(const CRuleSet& rules, const CTextSink& sink) {
             if ((rule.m_dwTriggers & bit) == 0)
                 continue;
             out += first ? "\"" : ", \"";
-            out += text;
+            out += ToUtf8(StringView(text));
             out += '"';
             first = false;
         }

@@ -6,7 +6,7 @@
 #include <cstring>
 
 CHistoryDlg::CHistoryDlg(CHistory& history, CWnd* parent)
-    : CDialog(IDD_HISTORY, parent), m_history(history), m_pOwner(parent) {}
+    : CDialog(IDD_HISTORY, parent), m_history(history) {}
 
 bool CHistoryDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     using M = CMessageMap<CHistoryDlg>;
@@ -32,7 +32,7 @@ BOOL CHistoryDlg::OnInitDialog() {
 }
 
 void CHistoryDlg::Open() {
-    if (m_hWnd == nullptr && !Create(IDD_HISTORY, m_pOwner))
+    if (m_hWnd == nullptr && !Create())
         return;
     Refresh();
     ShowWindow(SW_SHOW);

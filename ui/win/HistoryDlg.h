@@ -25,7 +25,6 @@ protected:
 
 private:
     CHistory& m_history;
-    CWnd* m_pOwner;
     CListCtrl m_list;
 };
 

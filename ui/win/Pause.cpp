@@ -5,7 +5,7 @@
 #include "res/resource.h"
 #include "ui/win/SettingsStore.h"
 
-#include <shellapi.h>
+#include "ui/win/TrayRecord.h"
 
 #include <iterator>
 
@@ -26,11 +26,7 @@ void CQuellixDlg::ShowPauseState() {
     ::CheckMenuItem(m_menuTray.GetSubMenu(0), ID_POPUP_PAUSE, MF_BYCOMMAND | check);
     if (m_hWnd == nullptr)
         return;
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof(nid);
-    nid.hWnd = m_hWnd;
-    nid.uID = kTrayIconId;
-    nid.uFlags = NIF_TIP;
+    NOTIFYICONDATAW nid = TrayRecord(m_hWnd, NIF_TIP);
     CString tip = AfxGetApp()->m_strAppName;
     if (m_watcher.IsPaused())
         tip += L" (paused)";

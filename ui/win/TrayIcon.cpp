@@ -4,27 +4,11 @@
 #include "framework/win/App.h"
 #include "res/resource.h"
 
-#include <shellapi.h>
+#include "ui/win/TrayRecord.h"
 
 #include <iterator>
 
 namespace {
-
-
-#if !defined(_WIN64)
-// The full current layout; the shell reads the record by this size.
-static_assert(sizeof(NOTIFYICONDATAW) == 956, "tray record must have the full current layout");
-#endif
-
-// The fields that both adding and deleting the icon use.
-NOTIFYICONDATAW TrayRecord(HWND hwnd) {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof(nid);
-    nid.hWnd = hwnd;
-    nid.uID = kTrayIconId;
-    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    return nid;
-}
 
 // Pops up sub-menu 0 of a menu at a screen point; the choice comes back as WM_COMMAND.
 // A menu closes on a click elsewhere only while its owner is the foreground window, and the
@@ -72,7 +56,7 @@ void CQuellixDlg::SetupTray() {
 }
 
 void CQuellixDlg::AddTrayIcon() {
-    NOTIFYICONDATAW nid = TrayRecord(m_hWnd);
+    NOTIFYICONDATAW nid = TrayRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
     nid.uCallbackMessage = kTrayCallbackMsg;
     nid.hIcon = m_hIcon;
     // Truncates to the field: at most 127 units and the terminator.
@@ -82,7 +66,7 @@ void CQuellixDlg::AddTrayIcon() {
 }
 
 void CQuellixDlg::RemoveTrayIcon() {
-    NOTIFYICONDATAW nid = TrayRecord(m_hWnd);
+    NOTIFYICONDATAW nid = TrayRecord(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
     ::Shell_NotifyIconW(NIM_DELETE, &nid);
 }
 

@@ -197,6 +197,13 @@ LRESULT CALLBACK CountThreadTimers(int code, WPARAM wp, LPARAM lp) {
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
+// Whose window the handle names now.
+CWindowOwner OwnerOf(HWND hwnd) {
+    CWindowOwner owner;
+    owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
+    return owner;
+}
+
 // Takes the actions as they happen; is told once after a burst that they may be drawn.
 struct CountingLog : IActionLog {
     int logged = 0, shown = 0;
@@ -214,8 +221,8 @@ TEST_F(Watcher, ABurstOfEventsWritesTheStatusLineOnceWithTheLastWindowAfterTheCl
     HWND status = ::GetDlgItem(dlg->m_hWnd, IDC_STATUS);
     ::SetWindowSubclass(status, CountTextWrites, 1, reinterpret_cast<DWORD_PTR>(&writes));
     // Two events within one turn of the message loop.
-    dlg->Watcher().CheckWindowAgainstRules(targets.Window(A));
-    dlg->Watcher().CheckWindowAgainstRules(targets.Window(B));
+    dlg->Watcher().CheckWindowAgainstRules(targets.Window(A), OwnerOf(targets.Window(A)));
+    dlg->Watcher().CheckWindowAgainstRules(targets.Window(B), OwnerOf(targets.Window(B)));
     EXPECT_EQ(Status(), L"before");
     EXPECT_EQ(log.logged, 1);
     EXPECT_EQ(log.shown, 0); // drawing would compete with the window asked to close
