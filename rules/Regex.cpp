@@ -4,7 +4,12 @@
 
 #include <re2/re2.h>
 
+#include <string>
+
 namespace {
+
+// Of the part of the pattern an error names, in units.
+constexpr int kShownFragment = 64;
 
 // The engine's own messages name its internals; these name what the user wrote.
 const WCHAR16* Why(re2::RE2::ErrorCode code, std::string_view fragment, std::string_view pattern) {
@@ -68,9 +73,15 @@ std::unique_ptr<CRegex> CRegex::Compile(StringView pattern, CString* error) {
     if (!regex->m_pRe->ok()) {
         if (error != nullptr) {
             const std::string& fragment = regex->m_pRe->error_arg();
+            CString shown = FromUtf8(fragment);
+            if (shown.GetLength() > kShownFragment) {
+                const auto kept = UnitsThatFit(shown.View(), kShownFragment);
+                shown = CString(shown.GetString(), static_cast<int>(kept));
+                shown += _T("...");
+            }
             error->Format(_T("%s (at \"%s\")"),
                           Why(regex->m_pRe->error_code(), fragment, regex->m_pRe->pattern()),
-                          FromUtf8(fragment));
+                          shown);
         }
         return nullptr;
     }
@@ -80,11 +91,14 @@ std::unique_ptr<CRegex> CRegex::Compile(StringView pattern, CString* error) {
 CRegex::~CRegex() = default;
 
 bool CRegex::Search(StringView text) const {
-    m_strUtf8.clear();
-    m_strUtf8.reserve(text.size() * 3); // a unit is at most 3 bytes, a pair 4
-    AppendUtf8(m_strUtf8, text);
+    // The text as UTF-8, in one buffer for every pattern of the thread: no allocation once it
+    // has grown to the longest text.
+    thread_local std::string utf8;
+    utf8.clear();
+    utf8.reserve(text.size() * 3); // a unit is at most 3 bytes, a pair 4
+    AppendUtf8(utf8, text);
     re2::SetSearchWork(kSearchWork);
-    const bool found = re2::RE2::PartialMatch(m_strUtf8, *m_pRe);
+    const bool found = re2::RE2::PartialMatch(utf8, *m_pRe);
     m_bRanOut = re2::SearchWorkRanOut();
     re2::SetSearchWork(-1);
     return found && !m_bRanOut;

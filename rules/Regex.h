@@ -8,7 +8,6 @@
 #include "framework/String.h"
 
 #include <memory>
-#include <string>
 
 namespace re2 {
 class RE2;
@@ -21,7 +20,7 @@ public:
     // For the compiled program and its cache of matcher states, in bytes.
     static constexpr int kMaxMemory = 1 << 20;
     // Instructions visited building matcher states, per search: a few milliseconds.
-    static constexpr int kSearchWork = 1000000;
+    static constexpr int kSearchWork = 750000;
 
     // The compiled pattern, or null with why it was refused.
     static std::unique_ptr<CRegex> Compile(StringView pattern, CString* error = nullptr);
@@ -39,7 +38,5 @@ private:
     CRegex() = default;
 
     std::unique_ptr<re2::RE2> m_pRe;
-    // The text as UTF-8, kept for the next search: no allocation once it has grown.
-    mutable std::string m_strUtf8;
     mutable bool m_bRanOut = false;
 };
