@@ -16,7 +16,7 @@ const WCHAR16* Why(re2::RE2::ErrorCode code, std::string_view fragment, std::str
     using E = re2::RE2;
     switch (code) {
     case E::ErrorBadEscape:
-        if (fragment.size() >= 2 && fragment[1] >= '0' && fragment[1] <= '9')
+        if (fragment.size() >= 2 && fragment[1] >= '1' && fragment[1] <= '9')
             return _T("back-references (\\1 and the like) are not supported");
         return _T("invalid escape sequence");
     case E::ErrorBadCharClass:

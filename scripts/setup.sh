@@ -20,7 +20,6 @@ have clang++ || need+=(clang)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
-ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 
 if [ "${1:-}" = release ]; then
   have wixl || need+=(wixl)
@@ -41,4 +40,12 @@ if [ ${#need[@]} -gt 0 ]; then
   fi
   $SUDO apt-get update -q
   $SUDO apt-get install -o DPkg::Lock::Timeout=600 -y -q --no-install-recommends "${need[@]}"
+fi
+
+# The fuzzers' runtime of the installed clang: its own package on Debian 12 and Ubuntu 24.04
+# (libclang-rt-N-dev), part of clang's on Ubuntu 22.04.
+fuzzer_lib() { ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; }
+if ! fuzzer_lib; then
+  clang_major=$(clang++ --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+  $SUDO apt-get install -o DPkg::Lock::Timeout=600 -y -q --no-install-recommends "libclang-rt-$clang_major-dev"
 fi
