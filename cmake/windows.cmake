@@ -91,7 +91,7 @@ endif()
 # Measurement programs of the Win32 code, run on demand under Wine, not by ctest:
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/WindowListBench.exe [windows] [rounds]
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/CloseLatency.exe [events] [rounds]
-#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/IdleMessages.exe [seconds] [control | flood | flood-rule]
+#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/IdleMessages.exe [seconds] [control | flood | flood-rule | flood-hook | flood-worst]
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/RuleListPaintBench.exe [rules] [rounds]
 foreach(name WindowListBench CloseLatency IdleMessages RuleListPaintBench)
   add_executable(${name} bench/win/${name}.cpp ${QUELLIX_RC})

@@ -22,9 +22,7 @@ void AppendCodePoint(std::string& out, char32_t c) {
 
 } // namespace
 
-std::string ToUtf8(StringView text) {
-    std::string out;
-    out.reserve(text.size());
+void AppendUtf8(std::string& out, StringView text) {
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t u = static_cast<char16_t>(text[i]);
         if (IsHighSurrogate(u) && i + 1 < text.size() &&
@@ -35,6 +33,12 @@ std::string ToUtf8(StringView text) {
         }
         AppendCodePoint(out, u);
     }
+}
+
+std::string ToUtf8(StringView text) {
+    std::string out;
+    out.reserve(text.size());
+    AppendUtf8(out, text);
     return out;
 }
 

@@ -23,5 +23,6 @@ inline size_t UnitsThatFit(StringView text, size_t room) {
 
 // An unpaired surrogate becomes U+FFFD.
 std::string ToUtf8(StringView text);
+void AppendUtf8(std::string& out, StringView text);
 // An invalid byte sequence becomes U+FFFD.
 CString FromUtf8(std::string_view text);

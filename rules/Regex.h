@@ -1,39 +1,42 @@
-// A regular expression of a rule: PCRE2 over UTF-16, caseless, compiled once. A search never
-// allocates, and its match and depth limits keep any pattern from stalling the caller or
-// overflowing its stack; a search that reaches a limit finds nothing.
+// A regular expression of a rule: RE2 over the text as UTF-8, caseless, compiled once. RE2 never
+// backtracks: a search costs the text's length times at most the compiled program's size, and
+// its memory is capped. The price is that back-references and look-around are refused. A
+// budget over the whole search bounds the patterns whose matcher states keep changing; a search
+// that runs out of it finds nothing.
 #pragma once
 
 #include "framework/String.h"
 
 #include <memory>
 
-struct pcre2_real_code_16;
-struct pcre2_real_match_data_16;
-struct pcre2_real_match_context_16;
+namespace re2 {
+class RE2;
+}
 
 class CRegex {
 public:
-    // Calls into the matcher per start position, and nesting of its backtracking frames.
-    static constexpr unsigned kMatchLimit = 100000;
-    static constexpr unsigned kDepthLimit = 1000;
+    // In units: bounds the parsed pattern, which the memory cap does not count.
+    static constexpr int kMaxPatternLength = 4096;
+    // For the compiled program and its cache of matcher states, in bytes.
+    static constexpr int kMaxMemory = 1 << 20;
+    // Instructions visited building matcher states, per search: a few milliseconds.
+    static constexpr int kSearchWork = 750000;
 
-    // The compiled pattern, or null with the library's message and the offset of the error.
+    // The compiled pattern, or null with why it was refused.
     static std::unique_ptr<CRegex> Compile(StringView pattern, CString* error = nullptr);
     ~CRegex();
     CRegex(const CRegex&) = delete;
     CRegex& operator=(const CRegex&) = delete;
 
-    // True when the pattern occurs in the text. False also when a limit was reached.
+    // True when the pattern occurs in the text; `^` and `$` anchor it to the whole text. An
+    // unpaired surrogate in the text is searched as U+FFFD.
     bool Search(StringView text) const;
-    // The last search's result code: 1 or more found, -1 not found, other values: errors
-    // (PCRE2's, e.g. the match limit).
-    int LastResult() const { return m_nLastResult; }
+    // Whether the last search ran out of its budget (and so found nothing).
+    bool RanOutOfWork() const { return m_bRanOut; }
 
 private:
     CRegex() = default;
 
-    pcre2_real_code_16* m_pCode = nullptr;
-    pcre2_real_match_data_16* m_pData = nullptr;
-    pcre2_real_match_context_16* m_pContext = nullptr;
-    mutable int m_nLastResult = 0;
+    std::unique_ptr<re2::RE2> m_pRe;
+    mutable bool m_bRanOut = false;
 };

@@ -20,7 +20,6 @@ have clang++ || need+=(clang)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
-ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
 
 if [ "${1:-}" = release ]; then
   have wixl || need+=(wixl)
@@ -31,8 +30,6 @@ if [ "${1:-}" = release ]; then
   have zip || need+=(zip)
   have unzip || need+=(unzip)
 fi
-
-have dpkg-source || need+=(dpkg-dev)
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -45,25 +42,10 @@ if [ ${#need[@]} -gt 0 ]; then
   $SUDO apt-get install -o DPkg::Lock::Timeout=600 -y -q --no-install-recommends "${need[@]}"
 fi
 
-# PCRE2's sources, pinned to one version of Debian's source package: our CMake builds them
-# for every preset (static, 16-bit), so the release files stay reproducible.
-pcre2_version=10.42-1
-pcre2_dir=build/deps/pcre2-${pcre2_version%-*}
-cd "$(dirname "$0")/.."
-if [ ! -f "$pcre2_dir/CMakeLists.txt" ]; then
-  if ! apt-cache showsrc pcre2 2>/dev/null | grep -x "Version: $pcre2_version" >/dev/null; then
-    # The archive's deb-src entry, beside its deb entry.
-    src=/etc/apt/sources.list.d/debian.sources
-    [ -f "$src" ] || { echo "setup.sh: no $src to take the deb-src entry from" >&2; exit 1; }
-    sed 's/^Types: deb$/Types: deb-src/' "$src" | $SUDO tee /etc/apt/sources.list.d/quellix-deb-src.sources >/dev/null
-    $SUDO apt-get update -q
-  fi
-  mkdir -p build/deps
-  tmp=$(mktemp -d build/deps/.fetch-XXXXXX)
-  # apt warns that it fetches as root, not as _apt, into this folder: harmless.
-  (cd "$tmp" && apt-get source -q "pcre2=$pcre2_version" >/dev/null 2>&1) ||
-    { echo "setup.sh: apt-get source pcre2=$pcre2_version failed" >&2; exit 1; }
-  rm -rf "$pcre2_dir"
-  mv "$tmp/pcre2-${pcre2_version%-*}" "$pcre2_dir"
-  rm -rf "$tmp"
+# The fuzzers' runtime of the installed clang: its own package on Debian 12 and Ubuntu 24.04
+# (libclang-rt-N-dev), part of clang's on Ubuntu 22.04.
+fuzzer_lib() { ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; }
+if ! fuzzer_lib; then
+  clang_major=$(clang++ --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+  $SUDO apt-get install -o DPkg::Lock::Timeout=600 -y -q --no-install-recommends "libclang-rt-$clang_major-dev"
 fi

@@ -2,13 +2,17 @@
 // nothing. For a number of seconds after its start-up this counts every wake-up of the message
 // loop, every message the thread takes from its queue (WH_GETMESSAGE) and every message sent
 // to its windows (WH_CALLWNDPROC), by message and window class.
-//   IdleMessages.exe [seconds, default 10] [control | flood | flood-rule | flood-hook]
+//   IdleMessages.exe [seconds, default 10]
+//                    [control | flood | flood-rule | flood-hook | flood-worst [pattern]]
 // With "control", a 1-second timer runs on the dialog: the counts must then show it. With
 // "flood", another program's window renames itself 1,000 times a second meanwhile, each time
 // with its event; "flood-rule" adds an enabled rule, checked when a title changes, that never
 // matches it; "flood-hook" adds, in place of such a rule, a hook of the title-change event of
-// its own that does nothing: what receiving the events costs at all. Then the dialog's
-// process's CPU time is shown too.
+// its own that does nothing: what receiving the events costs at all. "flood-worst" renames it
+// to a 20,000-unit title 100 times a second, with an enabled title-change rule whose pattern is
+// the regular expression that costs most, while another thread sends the dialog WM_NULL every
+// 10 ms with a timeout of 50 ms: the longest answer is shown (an ASCII pattern may be given
+// instead). Then the dialog's process's CPU time is shown too.
 #include "bench/win/ThreadHook.h"
 #include "framework/win/Handle.h"
 #include "res/resource.h"
@@ -17,11 +21,13 @@
 #include "support/InProcessApp.h"
 #include "ui/win/QuellixDlg.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -94,7 +100,8 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
     const std::string mode = argc > 2 ? argv[2] : "";
     const bool control = mode == "control";
-    const bool flood = mode == "flood" || mode == "flood-rule" || mode == "flood-hook";
+    const bool worst = mode == "flood-worst";
+    const bool flood = mode == "flood" || mode == "flood-rule" || mode == "flood-hook" || worst;
     ResetProfile();
     ResetDataFolder();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
@@ -114,6 +121,17 @@ int main(int argc, char** argv) {
         rule->m_strTitle = L"Never this title";
         rule->m_dwTriggers = kTriggerTitleChange;
         dlg.AppendRuleRow(*rule);
+    }
+    if (worst) {
+        auto rule = Rule(L"QxLatencyTarget", 0);
+        rule->m_bMatchTitle = TRUE;
+        rule->m_titleMode = TextMode::Regex;
+        // Nothing else may end the check before the pattern.
+        rule->m_bMatchDimensions = rule->m_bMatchStyle = rule->m_bMatchExStyle = FALSE;
+        const std::string pattern = argc > 3 ? argv[3] : ".{999}x";
+        rule->m_strTitle = std::wstring(pattern.begin(), pattern.end()).c_str();
+        rule->m_dwTriggers = kTriggerTitleChange;
+        dlg.AppendRuleRow(std::move(rule));
     }
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
@@ -138,7 +156,26 @@ int main(int argc, char** argv) {
     CThreadHook sending = HookThisThread(WH_CALLWNDPROC, OnSend);
     if (flood)
         ::PostMessageW(target, ::RegisterWindowMessageW(L"QuellixBench.Flood"),
-                       static_cast<WPARAM>(seconds) * 1000, 0);
+                       static_cast<WPARAM>(seconds) * (worst ? 100 : 1000), worst ? 20000 : 0);
+    // The answers to WM_NULL, from another thread, while the flood runs.
+    std::atomic<bool> pinging{worst};
+    long long longestUs = 0;
+    int pings = 0, timeouts = 0;
+    std::thread pinger([&] {
+        LARGE_INTEGER f, a, b;
+        ::QueryPerformanceFrequency(&f);
+        while (pinging) {
+            DWORD_PTR result = 0;
+            ::QueryPerformanceCounter(&a);
+            if (!::SendMessageTimeoutW(dlg.m_hWnd, WM_NULL, 0, 0, SMTO_NORMAL, 50, &result))
+                ++timeouts;
+            ::QueryPerformanceCounter(&b);
+            const long long us = (b.QuadPart - a.QuadPart) * 1000000 / f.QuadPart;
+            longestUs = us > longestUs ? us : longestUs;
+            ++pings;
+            ::Sleep(10);
+        }
+    });
     const CWinEventHook bare(
         mode != "flood-hook" ? nullptr
                              : ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE,
@@ -169,6 +206,11 @@ int main(int argc, char** argv) {
         }
     }
     const double cpu = CpuMs() - cpuStart;
+    pinging = false;
+    pinger.join();
+    if (worst)
+        std::printf("WM_NULL: %d sent, %d timed out (50 ms), longest answer %.1f ms\n", pings,
+                    timeouts, static_cast<double>(longestUs) / 1000);
     std::printf("%d s idle, %d rules, none pending\n", seconds, dlg.Rules().GetCount());
     if (!flood)
         std::printf("wake-ups of the message loop: %d\n", wakeUps);

@@ -4,7 +4,8 @@
 // hide). The time from just before the event is raised to its WM_CLOSE, in microseconds, is
 // appended to the log file named on the command line, and "QuellixBench.Closed" is posted to the
 // driver's window. "QuellixBench.Flood" renames it wParam times, one a millisecond, each with its
-// event; the count and the microseconds it took are then appended to the log.
+// event; the count and the microseconds it took are then appended to the log. With lParam, the
+// titles have lParam units and come one every 10 milliseconds.
 #include <windows.h>
 
 #include <cstdio>
@@ -53,14 +54,22 @@ void Fire(HWND hwnd, WPARAM event) {
     ::NotifyWinEvent(id, hwnd, OBJID_WINDOW, CHILDID_SELF);
 }
 
-// `count` renames at one a millisecond: sleeps while ahead of that pace, catches up when behind.
-void Flood(HWND hwnd, long long count) {
+// `count` renames at one a millisecond (with `units`, titles of that length one every 10 ms):
+// sleeps while ahead of that pace, catches up when behind.
+void Flood(HWND hwnd, long long count, size_t units) {
+    std::wstring titles[2] = {L"Flood 0", L"Flood 1"};
+    if (units > 0) {
+        titles[0].assign(units - 1, L'a');
+        titles[1] = titles[0] + L"1";
+        titles[0] += L"0";
+    }
+    const long long pace = units > 0 ? 10000 : 1000;
     LARGE_INTEGER start;
     ::QueryPerformanceCounter(&start);
     for (long long i = 0; i < count; ++i) {
-        ::SetWindowTextW(hwnd, (i & 1) ? L"Flood 1" : L"Flood 0");
+        ::SetWindowTextW(hwnd, titles[i & 1].c_str());
         ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd, OBJID_WINDOW, CHILDID_SELF);
-        while (MicrosecondsSince(start) < (i + 1) * 1000)
+        while (MicrosecondsSince(start) < (i + 1) * pace)
             ::Sleep(1);
     }
     Log(count, MicrosecondsSince(start));
@@ -72,7 +81,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (msg == g_msgFlood) {
-        Flood(hwnd, static_cast<long long>(wp));
+        Flood(hwnd, static_cast<long long>(wp), static_cast<size_t>(lp));
         return 0;
     }
     if (msg == WM_CLOSE) {

@@ -9,6 +9,10 @@
 
 namespace {
 
+StringView View(const std::u16string& text) {
+    return StringView(reinterpret_cast<const WCHAR16*>(text.data()), text.size());
+}
+
 // U+1F600 as its surrogate pair.
 #define SMILE u"\xD83D\xDE00"
 
@@ -42,7 +46,12 @@ TEST(TextMatch, ModesAgainstTexts) {
         {TextMode::Regex, u"^avail", u"Update available", false},
         {TextMode::Regex, u"x.y", u"x" SMILE u"y", true}, // UTF mode: a pair is one character
         {TextMode::Regex, u"ä", u"Ä", true},
+        {TextMode::Regex, u"^привет \\w+$", u"ПРИВЕТ World", true},
+        {TextMode::Regex, u"×", u"÷", false},            // no case, no folding
         {TextMode::Regex, u"a", u"\xD800 lone a", true}, // invalid UTF-16 is still searched
+        {TextMode::Regex, u"^x.y$", u"x\xDC00y", true},  // a lone surrogate is one character
+        {TextMode::Regex, u"^x..y$", u"x\xD800\xD800y", true},
+        {TextMode::Regex, u"^x.$", u"x\xD800", true},
     };
     for (const CModeCase& c : cases) {
         const StringView pattern(reinterpret_cast<const WCHAR16*>(c.pattern));
@@ -62,24 +71,50 @@ TEST(TextMatch, LongTextsStayLinear) {
     EXPECT_FALSE(ContainsNoCase(view, StringView(_T("aaaab"))));
 }
 
-TEST(Regex, PathologicalPatternHitsItsLimitAndMatchesNothing) {
+TEST(Regex, PathologicalPatternsStayLinearOrRunOutOfWork) {
     std::u16string text(70000, u'a');
     const StringView view(reinterpret_cast<const WCHAR16*>(text.data()), text.size());
-    for (const WCHAR16* pattern : {_T("(a+)+b"), _T("(a|aa)*c"), _T("^(a*)*$x")}) {
+    // Backtracking would take ages on these; without it they need no budget.
+    for (const WCHAR16* pattern :
+         {_T("(a+)+b"), _T("(a|aa)*c"), _T("^(a*)*$x"), _T("\\w{0,40}\\w{0,40}\\w{0,40}\\d")}) {
         const auto regex = CRegex::Compile(StringView(pattern));
         ASSERT_TRUE(regex);
         EXPECT_FALSE(regex->Search(view));
+        EXPECT_FALSE(regex->RanOutOfWork());
     }
-    const auto nested = CRegex::Compile(StringView(_T("^(?:(a)|b)*$")));
-    EXPECT_FALSE(nested->Search(view)); // depth: one frame per repeat
-    EXPECT_LT(nested->LastResult(), -1);
+    const auto nested = CRegex::Compile(StringView(_T("^(a+)+$")));
+    EXPECT_FALSE(nested->Search(StringView(_T("aaaaaaaaaaaaaaaaaa!"))));
+    EXPECT_TRUE(nested->Search(StringView(_T("aaaaaaaaaaaaaaaaaa"))));
+    // Matcher states that change at every unit: the budget ends the search.
+    const auto wide = CRegex::Compile(StringView(_T(".{999}x")));
+    ASSERT_TRUE(wide);
+    EXPECT_FALSE(wide->Search(view));
+    EXPECT_TRUE(wide->RanOutOfWork());
+    const auto settled = CRegex::Compile(StringView(_T(".{40}x")));
+    EXPECT_TRUE(settled->Search(View(text + u"x")));
+    EXPECT_FALSE(settled->RanOutOfWork());
 }
 
-TEST(Regex, RefusedPatternSaysWhyAndWhere) {
+TEST(Regex, RefusedPatternSaysWhy) {
+    struct {
+        const WCHAR16* pattern;
+        const WCHAR16* why;
+    } const cases[] = {
+        {_T("abc(def"), _T("missing closing parenthesis (at \"abc(def\")")},
+        {_T("(a)\\1"), _T("back-references")},
+        {_T("(?=a)b"), _T("look-ahead and look-behind")},
+        {_T("(?<!a)b"), _T("look-ahead and look-behind")},
+        {_T("x{1001}"), _T("above 1000")},
+    };
+    for (const auto& c : cases) {
+        CString error;
+        EXPECT_FALSE(CRegex::Compile(StringView(c.pattern), &error));
+        EXPECT_NE(error.View().find(c.why), StringView::npos) << "case " << (&c - cases);
+    }
+    const std::u16string huge(CRegex::kMaxPatternLength + 1, u'a');
     CString error;
-    EXPECT_FALSE(CRegex::Compile(StringView(_T("abc(def")), &error));
-    EXPECT_NE(error.View().find(_T("missing closing parenthesis")), StringView::npos);
-    EXPECT_NE(error.View().find(_T("offset 7")), StringView::npos);
+    EXPECT_FALSE(CRegex::Compile(View(huge), &error));
+    EXPECT_NE(error.View().find(_T("too long")), StringView::npos);
 }
 
 TEST(ProgramCriterion, FileNameOrFullPathIgnoringCase) {
