@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
         const std::string pattern = argc > 3 ? argv[3] : ".{999}x";
         rule->m_strTitle = std::wstring(pattern.begin(), pattern.end()).c_str();
         rule->m_dwTriggers = kTriggerTitleChange;
-        dlg.AppendRuleRow(std::move(rule));
+        dlg.AppendRuleRow(*rule);
     }
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
