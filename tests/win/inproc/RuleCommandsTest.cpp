@@ -25,9 +25,9 @@ protected:
 
     // A real top-level window, listed by a refresh and selected.
     CWindowInfo* ListTarget() {
-        target = ::CreateWindowExW(0, L"Static", L"Rule Target Window",
-                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, -1280, 40, 320, 200, nullptr,
-                                   nullptr, nullptr, nullptr);
+        target =
+            ::CreateWindowExW(0, L"Static", L"Rule Target Window", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              -1280, 40, 320, 200, nullptr, nullptr, nullptr, nullptr);
         EXPECT_NE(target, nullptr);
         dlg().RefreshWindowList();
         for (int row = 0; CWindowInfo* info = dlg().GetListedWindow(row); ++row) {
@@ -275,8 +275,7 @@ TEST_F(RuleCommands, TheApplyQuestionShowsEachCaptionOnOneLineAndFitsTheScreen) 
     ASSERT_TRUE(targets.Start(specs));
     const std::wstring caption = L"Inbox\tMail\r\nFake line " + std::wstring(400, L'W');
     for (size_t i = 0; i < specs.size(); ++i)
-        ::SendMessageW(targets.Window(i), WM_SETTEXT, 0,
-                       reinterpret_cast<LPARAM>(caption.c_str()));
+        ::SendMessageW(targets.Window(i), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
     auto rule = Rule(L"", 0);
     rule->m_strClass = L"QxApplyTarget";
     rule->m_bMatchClass = TRUE;
