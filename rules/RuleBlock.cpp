@@ -255,7 +255,8 @@ void StoreRecord(CArchive& ar, const CWindowInfo& rule) {
 void Store(CArchive& ar, const CRuleSet& rules) {
     bool needed = false;
     for (int i = 0; i < rules.GetCount() && !needed; ++i)
-        needed = !rules.GetAt(i).FitsRecord() || !rules.GetAt(i).m_strName.IsEmpty();
+        needed = !rules.GetAt(i).FitsRecord() || !rules.GetAt(i).m_strName.IsEmpty() ||
+                 !rules.GetAt(i).m_strProcess.IsEmpty(); // kept unticked, as title and class are
     if (!needed)
         return; // the file is the records alone, as an older Quellix writes it
     CWriter body;

@@ -70,7 +70,8 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
 
 // The record of a rule as the file holds it: the rule's, or an inert one.
 void StoreRecord(CArchive& ar, const CWindowInfo& rule);
-// Writes the block when a rule needs it (one that the records cannot express, or a name).
+// Writes the block when a rule needs it (one that the records cannot express, a name, or a
+// program text kept while the criterion is off).
 void Store(CArchive& ar, const CRuleSet& rules);
 // Reads the block after the records of rules[first..]: gives those rules what it holds. Throws
 // CRuleBlockException when the block is damaged or newer.
