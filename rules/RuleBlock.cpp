@@ -23,13 +23,6 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
 }
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
-std::uint32_t Crc32(const BYTE* data, size_t size) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i)
-        c = kCrcTable[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
 std::uint32_t GetU32(const BYTE* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
@@ -181,6 +174,28 @@ void WriteEntry(CWriter& out, const CWindowInfo& rule) {
     out.Text(rule.m_strClass.View());
 }
 
+// Gives rules[first..] what the block's entries hold.
+void Apply(const std::vector<CRuleBlock::CEntry>& entries, CRuleSet& rules, int first) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const int at = first + static_cast<int>(i);
+        const CWindowInfo& entry = *entries[i].rule;
+        if (entries[i].inert) { // the entry is the whole rule
+            rules.Replace(at, entry);
+            continue;
+        }
+        std::unique_ptr<CWindowInfo> rule = rules.GetAt(at).CopyForRule();
+        rule->m_bEnabled = entry.m_bEnabled;
+        rule->m_bMatchProcess = entry.m_bMatchProcess;
+        rule->m_titleMode = entry.m_titleMode;
+        rule->m_classMode = entry.m_classMode;
+        rule->m_processMode = entry.m_processMode;
+        rule->m_dwTriggers = entry.m_dwTriggers;
+        rule->m_strName = entry.m_strName;
+        rule->m_strProcess = entry.m_strProcess;
+        rules.Replace(at, *rule);
+    }
+}
+
 } // namespace
 
 namespace CRuleBlock {
@@ -253,11 +268,7 @@ void StoreRecord(CArchive& ar, const CWindowInfo& rule) {
 }
 
 void Store(CArchive& ar, const CRuleSet& rules) {
-    bool needed = false;
-    for (int i = 0; i < rules.GetCount() && !needed; ++i)
-        needed = !rules.GetAt(i).FitsRecord() || !rules.GetAt(i).m_strName.IsEmpty() ||
-                 !rules.GetAt(i).m_strProcess.IsEmpty(); // kept unticked, as title and class are
-    if (!needed)
+    if (!IsNeeded(rules))
         return; // the file is the records alone, as an older Quellix writes it
     CWriter body;
     body.U32(static_cast<std::uint32_t>(rules.GetCount()));
@@ -285,24 +296,42 @@ void Load(CArchive& ar, CRuleSet& rules, int first) {
         return;
     if (verdict.status != CVerdict::Status::Sound)
         throw CRuleBlockException(Describe(verdict));
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const int at = first + static_cast<int>(i);
-        const CWindowInfo& entry = *entries[i].rule;
-        if (entries[i].inert) { // the entry is the whole rule
-            rules.Replace(at, entry);
-            continue;
-        }
-        std::unique_ptr<CWindowInfo> rule = rules.GetAt(at).CopyForRule();
-        rule->m_bEnabled = entry.m_bEnabled;
-        rule->m_bMatchProcess = entry.m_bMatchProcess;
-        rule->m_titleMode = entry.m_titleMode;
-        rule->m_classMode = entry.m_classMode;
-        rule->m_processMode = entry.m_processMode;
-        rule->m_dwTriggers = entry.m_dwTriggers;
-        rule->m_strName = entry.m_strName;
-        rule->m_strProcess = entry.m_strProcess;
-        rules.Replace(at, *rule);
+    Apply(entries, rules, first);
+}
+
+bool IsNeeded(const CRuleSet& rules) {
+    for (int i = 0; i < rules.GetCount(); ++i) {
+        const CWindowInfo& rule = rules.GetAt(i);
+        // An unticked program text is kept, as an unticked title and class are.
+        if (!rule.FitsRecord() || !rule.m_strName.IsEmpty() || !rule.m_strProcess.IsEmpty())
+            return true;
     }
+    return false;
+}
+
+std::uint32_t RecordsChecksum(const CRuleSet& rules) {
+    CMemFile file;
+    CArchive ar(&file, CArchive::store);
+    ar << rules.GetCount();
+    for (int i = 0; i < rules.GetCount(); ++i)
+        StoreRecord(ar, rules.GetAt(i));
+    ar.Close();
+    return Crc32(file.Data().data(), file.Data().size());
+}
+
+bool Restore(const BYTE* block, size_t size, CRuleSet& rules) {
+    std::vector<CEntry> entries;
+    if (Parse(block, size, 0, rules.GetCount(), &entries).status != CVerdict::Status::Sound)
+        return false;
+    Apply(entries, rules, 0);
+    return true;
+}
+
+std::uint32_t Crc32(const BYTE* data, size_t size) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i)
+        c = kCrcTable[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
 }
 
 CString Describe(const CVerdict& verdict) {

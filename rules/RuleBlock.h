@@ -77,6 +77,17 @@ void Store(CArchive& ar, const CRuleSet& rules);
 // CRuleBlockException when the block is damaged or newer.
 void Load(CArchive& ar, CRuleSet& rules, int first);
 
+// True when the rules need a block: a file of the records alone would lose something of them.
+bool IsNeeded(const CRuleSet& rules);
+// The CRC-32 of the count and the records as the file holds them: what a block kept beside the
+// file belongs to.
+std::uint32_t RecordsChecksum(const CRuleSet& rules);
+// Gives the rules what a block (as Store writes it) holds for exactly that many rules; false,
+// changing nothing, when it cannot be used.
+bool Restore(const BYTE* block, size_t size, CRuleSet& rules);
+// The standard CRC-32 (the polynomial of zip and PNG, inverted before and after).
+std::uint32_t Crc32(const BYTE* data, size_t size);
+
 // "the rule details after the last rule are damaged at byte N: ..." for a verdict that is not
 // sound.
 CString Describe(const CVerdict& verdict);
