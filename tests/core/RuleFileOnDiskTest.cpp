@@ -161,6 +161,22 @@ TEST_F(RuleFileOnDisk, AFileHeldByAnotherProgramIsRetriedThenKept) {
     EXPECT_EQ(Read(Asides()[0]), original);
 }
 
+TEST_F(RuleFileOnDisk, AnIncompleteLoadSaysWhatIsWrongWithTheRuleDetails) {
+    CRuleSet rules;
+    auto named = Rule(_T("named"));
+    named->m_strName = _T("n");
+    rules.Add(std::move(named));
+    ASSERT_TRUE(CRuleFile(Path()).Save(rules).saved);
+    Bytes bytes = Read(dir / "Data.dat");
+    bytes.back() ^= 1; // inside the block's body
+    Write(bytes);
+    CRuleSet back;
+    const CRuleFile::CLoadResult result = CRuleFile(Path()).Load(back);
+    EXPECT_EQ(result.status, CRuleFile::LoadStatus::Incomplete);
+    EXPECT_NE(result.message.View().find(_T("checksum does not match")), StringView::npos)
+        << ToUtf8(result.message.View());
+}
+
 // What an older Quellix writes: the records of the file, without the block after them.
 Bytes OlderSave(const Bytes& bytes) {
     for (size_t i = 0; i + 4 <= bytes.size(); ++i)
