@@ -268,9 +268,9 @@ TEST_F(RuleCommands, TheApplyQuestionShowsEachCaptionOnOneLineAndFitsTheScreen) 
     // Many windows of another program, their captions long and with a tab and CR LF.
     qt::TargetWindows targets;
     std::vector<qt::TargetSpec> specs(30);
-    for (qt::TargetSpec& spec : specs) {
-        spec.caption = L"x";
-        spec.cls = L"QxApplyTarget";
+    for (size_t i = 0; i < specs.size(); ++i) {
+        specs[i].caption = L"apply " + std::to_wstring(i);
+        specs[i].cls = L"QxApplyTarget";
     }
     ASSERT_TRUE(targets.Start(specs));
     const std::wstring caption = L"Inbox\tMail\r\nFake line " + std::wstring(400, L'W');
