@@ -2,6 +2,7 @@
 
 #include "engine/Match.h"
 #include "engine/win/Snapshot.h"
+#include "framework/win/App.h"
 
 namespace {
 
@@ -12,10 +13,9 @@ struct CEnumState {
     std::vector<COpenMatch> matches;
 };
 
-BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
-    auto& state = *reinterpret_cast<CEnumState*>(lParam);
+void AddMatch(HWND hwnd, CEnumState& state) {
     if (!::IsWindowVisible(hwnd))
-        return TRUE;
+        return;
     const CWindowSnapshot& window = state.reader.Read(hwnd, state.rules->NeedsProcess());
     int first = -1;
     ScanRules(*state.rules, window, [&](int i) {
@@ -23,7 +23,7 @@ BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
             first = i;
     });
     if (first < 0)
-        return TRUE;
+        return;
     COpenMatch match;
     match.hwnd = hwnd;
     match.nRule = first;
@@ -32,7 +32,11 @@ BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
     DWORD pid = 0;
     match.bOwn = ::GetWindowThreadProcessId(hwnd, &pid) != 0 && pid == ::GetCurrentProcessId();
     state.matches.push_back(std::move(match));
-    return TRUE;
+}
+
+// An error ends the enumeration: the windows found so far are the answer.
+BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
+    return AfxCallbackBoundary([&] { AddMatch(hwnd, *reinterpret_cast<CEnumState*>(lParam)); });
 }
 
 } // namespace
