@@ -1,5 +1,6 @@
 #include "SingleInstance.h"
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -43,7 +44,8 @@ BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM lParam) {
         ::GetWindow(hwnd, GW_OWNER) != nullptr)
         return TRUE;
     wchar_t cls[16] = {};
-    if (::GetClassNameW(hwnd, cls, 16) == 0 || std::wstring(cls) != kDialogClass)
+    // Nothing here may throw: no allocation inside the system's callback.
+    if (::GetClassNameW(hwnd, cls, 16) == 0 || std::wcscmp(cls, kDialogClass) != 0)
         return TRUE;
     search->found = hwnd;
     return FALSE;

@@ -56,18 +56,20 @@ CString HistoryCellText(const CActionEntry& entry, int column) {
     switch (column) {
     case 0:
         return entry.strTime;
+    // Other programs' texts, and the user's name, as one cell of one line: a tab or a line end
+    // in them would make false columns and rows of the copy.
     case 1:
-        return entry.strCaption;
+        return VisibleText(entry.strCaption.View(), kShownTextUnits);
     case 2:
-        return entry.strClass;
+        return VisibleText(entry.strClass.View());
     case 3:
-        return entry.strProgram;
+        return VisibleText(entry.strProgram.View());
     case 4:
         if (entry.nRule > 0)
             text.Format(_T("%d"), entry.nRule);
         return text;
     case 5:
-        return entry.strRuleName;
+        return VisibleText(entry.strRuleName.View());
     case 6:
         return ActionText(entry);
     default:

@@ -100,3 +100,47 @@ void CString::ReleaseBuffer() {
     if (end != std::basic_string<WCHAR16>::npos)
         m_str.resize(end);
 }
+
+namespace {
+
+bool NeedsEscape(unsigned u) {
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029 || u == 0x200E ||
+           u == 0x200F || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069) ||
+           u == 0x061C;
+}
+
+void AppendEscape(std::basic_string<WCHAR16>& out, unsigned u) {
+    out += u'\\';
+    if (u == '\t' || u == '\n' || u == '\r') {
+        out += u == '\t' ? u't' : u == '\n' ? u'n' : u'r';
+        return;
+    }
+    out += u'u';
+    for (int shift = 12; shift >= 0; shift -= 4)
+        out += static_cast<WCHAR16>(u"0123456789ABCDEF"[(u >> shift) & 0xF]);
+}
+
+} // namespace
+
+CString VisibleText(StringView text, int maxUnits) {
+    std::basic_string<WCHAR16> out;
+    out.reserve(text.size());
+    const size_t limit = maxUnits > 0 ? static_cast<size_t>(maxUnits) : StringView::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned u = static_cast<unsigned>(text[i]);
+        const size_t before = out.size();
+        if (NeedsEscape(u))
+            AppendEscape(out, u);
+        else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                 text[i + 1] <= 0xDFFF)
+            out.append(text.substr(i++, 2)); // a pair is never cut in two
+        else
+            out += text[i];
+        if (out.size() > limit) {
+            out.resize(before);
+            out += u'\u2026';
+            break;
+        }
+    }
+    return CString(StringView(out));
+}

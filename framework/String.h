@@ -92,3 +92,12 @@ inline CString operator+(CString a, StringView b) {
     a += b;
     return a;
 }
+
+// Longer texts from other programs are cut to this many units where they are shown.
+inline constexpr int kShownTextUnits = 256;
+
+// The text as it can be shown or copied as one cell of one line: every control character (C0,
+// C1), line or paragraph separator and bidirectional control becomes a visible escape (`\t`,
+// `\n`, `\r`, `\u202E`), so that another program's text can break no line, no column and no
+// reading order. With `maxUnits` > 0, a longer result is cut there and ends with "…".
+CString VisibleText(StringView text, int maxUnits = 0);

@@ -23,12 +23,6 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
 }
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
-std::uint32_t Crc32(const BYTE* data, size_t size) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i)
-        c = kCrcTable[(c ^ data[i]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
 
 class CWriter {
 public:
@@ -176,6 +170,17 @@ void WriteEntry(CWriter& out, const CRule& rule) {
     out.Text(rule.m_strClass.View());
 }
 
+// Gives rules[first..] what the block's entries hold.
+void Apply(std::vector<CRuleBlock::CEntry>& entries, CRuleSet& rules, int first) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const int at = first + static_cast<int>(i);
+        CRule& entry = entries[i].rule;
+        if (!entries[i].inert) // the record holds the rest of the rule
+            TakeRecord(entry, RecordOf(rules.GetAt(at)));
+        rules.Replace(at, entry);
+    }
+}
+
 } // namespace
 
 namespace CRuleBlock {
@@ -245,10 +250,7 @@ void StoreRecord(CArchive& ar, const CRule& rule) {
 }
 
 void Store(CArchive& ar, const CRuleSet& rules) {
-    bool needed = false;
-    for (int i = 0; i < rules.GetCount() && !needed; ++i)
-        needed = !rules.GetAt(i).FitsRecord() || !rules.GetAt(i).m_strName.IsEmpty();
-    if (!needed)
+    if (!IsNeeded(rules))
         return; // the file is the records alone, as an older Quellix writes it
     CWriter body;
     body.U32(static_cast<std::uint32_t>(rules.GetCount()));
@@ -276,13 +278,42 @@ void Load(CArchive& ar, CRuleSet& rules, int first) {
         return;
     if (verdict.status != CVerdict::Status::Sound)
         throw CRuleBlockException(Describe(verdict));
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const int at = first + static_cast<int>(i);
-        CRule& entry = entries[i].rule;
-        if (!entries[i].inert) // the record holds the rest of the rule
-            TakeRecord(entry, RecordOf(rules.GetAt(at)));
-        rules.Replace(at, entry);
+    Apply(entries, rules, first);
+}
+
+bool IsNeeded(const CRuleSet& rules) {
+    for (int i = 0; i < rules.GetCount(); ++i) {
+        const CRule& rule = rules.GetAt(i);
+        // An unticked program text is kept, as an unticked title and class are.
+        if (!rule.FitsRecord() || !rule.m_strName.IsEmpty() || !rule.m_strProcess.IsEmpty())
+            return true;
     }
+    return false;
+}
+
+std::uint32_t RecordsChecksum(const CRuleSet& rules) {
+    CMemFile file;
+    CArchive ar(&file, CArchive::store);
+    ar << rules.GetCount();
+    for (int i = 0; i < rules.GetCount(); ++i)
+        StoreRecord(ar, rules.GetAt(i));
+    ar.Close();
+    return Crc32(file.Data().data(), file.Data().size());
+}
+
+bool Restore(const BYTE* block, size_t size, CRuleSet& rules) {
+    std::vector<CEntry> entries;
+    if (Parse(block, size, 0, rules.GetCount(), &entries).status != CVerdict::Status::Sound)
+        return false;
+    Apply(entries, rules, 0);
+    return true;
+}
+
+std::uint32_t Crc32(const BYTE* data, size_t size) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i)
+        c = kCrcTable[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
 }
 
 CString Describe(const CVerdict& verdict) {

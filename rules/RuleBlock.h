@@ -70,11 +70,23 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
 
 // The record of a rule as the file holds it: the rule's, or an inert one.
 void StoreRecord(CArchive& ar, const CRule& rule);
-// Writes the block when a rule needs it (one that the records cannot express, or a name).
+// Writes the block when a rule needs it (one that the records cannot express, a name, or a
+// program text kept while the criterion is off).
 void Store(CArchive& ar, const CRuleSet& rules);
 // Reads the block after the records of rules[first..]: gives those rules what it holds. Throws
 // CRuleBlockException when the block is damaged or newer.
 void Load(CArchive& ar, CRuleSet& rules, int first);
+
+// True when the rules need a block: a file of the records alone would lose something of them.
+bool IsNeeded(const CRuleSet& rules);
+// The CRC-32 of the count and the records as the file holds them: what a block kept beside the
+// file belongs to.
+std::uint32_t RecordsChecksum(const CRuleSet& rules);
+// Gives the rules what a block (as Store writes it) holds for exactly that many rules; false,
+// changing nothing, when it cannot be used.
+bool Restore(const BYTE* block, size_t size, CRuleSet& rules);
+// The standard CRC-32 (the polynomial of zip and PNG, inverted before and after).
+std::uint32_t Crc32(const BYTE* data, size_t size);
 
 // "the rule details after the last rule are damaged at byte N: ..." for a verdict that is not
 // sound.

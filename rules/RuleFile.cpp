@@ -1,10 +1,12 @@
 #include "RuleFile.h"
 
 #include "framework/DiskFile.h"
+#include "rules/RuleBlock.h"
 #include "rules/RuleFilePath.h"
 #include "rules/RuleSet.h"
 
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <new>
 #include <random>
@@ -51,6 +53,68 @@ CString DamageText(const CRuleFileReport& report) {
 CString FileName(const CString& path) {
     const size_t slash = path.View().find_last_of(_T("\\/"));
     return CString(slash == StringView::npos ? path.View() : path.View().substr(slash + 1));
+}
+
+// The copy of the rule block kept beside the rule file: an older Quellix saves the records
+// alone, and this says what they lost. Layout: tag "QLXK", version (1), the records' checksum
+// (RuleBlock::RecordsChecksum), then the block as the rule file holds it.
+constexpr BYTE kKeptTag[4] = {'Q', 'L', 'X', 'K'};
+constexpr std::uint32_t kKeptVersion = 1;
+constexpr size_t kKeptHeaderSize = 12;
+
+CString KeptPath(const CString& path) {
+    return path + _T(".details");
+}
+
+std::uint32_t GetU32(const BYTE* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+// The whole file; empty when it is missing or cannot be read.
+std::vector<BYTE> ReadWhole(const CString& path) {
+    std::vector<BYTE> bytes;
+    CDiskFile file;
+    if (!file.Open(path, CDiskFile::modeRead | CDiskFile::shareDenyWrite))
+        return bytes;
+    CString ignored;
+    Guarded(
+        [&] {
+            BYTE chunk[4096];
+            for (UINT n; (n = file.Read(chunk, sizeof chunk)) != 0;)
+                bytes.insert(bytes.end(), chunk, chunk + n);
+        },
+        ignored);
+    return bytes;
+}
+
+// After a complete load of records that need no block: an older Quellix saved them. When they
+// are the records the kept block belongs to, the rules get back what it holds.
+CString RestoreKeptDetails(const CString& path, CRuleSet& rules) {
+    CString notice;
+    if (rules.IsEmpty() || CRuleBlock::IsNeeded(rules))
+        return notice;
+    const CString kept = KeptPath(path);
+    const std::vector<BYTE> bytes = ReadWhole(kept);
+    if (bytes.size() < kKeptHeaderSize || std::memcmp(bytes.data(), kKeptTag, 4) != 0 ||
+        GetU32(bytes.data() + 4) != kKeptVersion)
+        return notice;
+    const bool same = GetU32(bytes.data() + 8) == CRuleBlock::RecordsChecksum(rules);
+    if (same && CRuleBlock::Restore(bytes.data() + kKeptHeaderSize, bytes.size() - kKeptHeaderSize,
+                                    rules)) {
+        notice.Format(
+            _T("The rule file %s was saved by an older version of Quellix, which left out ")
+            _T("the rules' names, compare modes, programs, moments and on/off states. ")
+            _T("They have been restored from %s."),
+            path, FileName(kept));
+        return notice;
+    }
+    notice.Format(_T("The rule file %s was saved by an older version of Quellix, which left out ")
+                  _T("the rules' names, compare modes, programs, moments and on/off states. ")
+                  _T("A copy of them was kept, but the rules were changed since, so it was not ")
+                  _T("used: the rules that only this version can express match no window."),
+                  path);
+    return notice;
 }
 
 } // namespace
@@ -122,6 +186,7 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
                              result.message)) {
         if (report.IsComplete()) {
             result.status = LoadStatus::Loaded;
+            result.message = RestoreKeptDetails(m_strPath, rules);
             return result;
         }
         result.message = DamageText(report);
@@ -137,11 +202,12 @@ CRuleFile::CLoadResult CRuleFile::Load(CRuleSet& rules, int retryMs) {
     return result;
 }
 
-bool CRuleFile::WriteTemp(const CRuleSet& rules, CString& temp, CString& message) {
+bool CRuleFile::WriteTemp(const CString& target, const std::function<void(CArchive&)>& store,
+                          CString& temp, CString& message) {
     CDiskFile file;
 #ifdef _WIN32
     // The data folder is the user's own: a stale file of an interrupted save is replaced.
-    temp = RuleFilePath::TempFile(m_strPath.View());
+    temp = RuleFilePath::TempFile(target.View());
     const bool opened = file.Open(temp, CDiskFile::modeCreate | CDiskFile::modeWrite |
                                             CDiskFile::shareExclusive) != FALSE;
 #else
@@ -150,7 +216,7 @@ bool CRuleFile::WriteTemp(const CRuleSet& rules, CString& temp, CString& message
     std::random_device random;
     bool opened = false;
     for (int attempt = 0; attempt < 100 && !opened; ++attempt) {
-        temp = RuleFilePath::TempFile(m_strPath.View(), random() | 1u);
+        temp = RuleFilePath::TempFile(target.View(), random() | 1u);
         opened = file.Open(temp, CDiskFile::modeCreateNew | CDiskFile::modeWrite) != FALSE;
         if (!opened && file.LastOpenError() != CDiskFile::OpenError::Exists)
             break;
@@ -163,9 +229,9 @@ bool CRuleFile::WriteTemp(const CRuleSet& rules, CString& temp, CString& message
     }
     return Guarded(
         [&] {
-            file.KeepModeOf(m_strPath);
+            file.KeepModeOf(target);
             CArchive ar(&file, CArchive::store, 4096);
-            rules.Store(ar);
+            store(ar);
             ar.Close();
             file.Close();
         },
@@ -191,10 +257,12 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
     }
 
     CString temp;
-    if (WriteTemp(rules, temp, result.message)) {
+    if (WriteTemp(
+            m_strPath, [&](CArchive& ar) { rules.Store(ar); }, temp, result.message)) {
         if (DiskFiles::Replace(temp, m_strPath)) {
             m_strAside.Empty();
             result.saved = true;
+            KeepDetails(rules);
             return result;
         }
         result.message = OpenFailure(m_strPath);
@@ -214,4 +282,29 @@ CRuleFile::CSaveResult CRuleFile::Save(const CRuleSet& rules) {
     Append(result.message,
            _T("\n\nThe rules were not saved to %s; it keeps its previous contents."), m_strPath);
     return result;
+}
+
+void CRuleFile::KeepDetails(const CRuleSet& rules) {
+    const CString kept = KeptPath(m_strPath);
+    if (!CRuleBlock::IsNeeded(rules)) {
+        // Nothing to keep; an older copy would restore details the rules no longer have.
+        if (DiskFiles::Exists(kept))
+            DiskFiles::Remove(kept);
+        return;
+    }
+    const std::uint32_t sum = CRuleBlock::RecordsChecksum(rules);
+    const auto store = [&](CArchive& ar) {
+        const BYTE header[kKeptHeaderSize] = {
+            kKeptTag[0], kKeptTag[1], kKeptTag[2],    kKeptTag[3],     BYTE(kKeptVersion), 0, 0,
+            0,           BYTE(sum),   BYTE(sum >> 8), BYTE(sum >> 16), BYTE(sum >> 24)};
+        ar.Write(header, sizeof header);
+        CRuleBlock::Store(ar, rules);
+    };
+    CString temp, message;
+    if (WriteTemp(kept, store, temp, message) && DiskFiles::Replace(temp, kept))
+        return;
+    if (!temp.IsEmpty())
+        DiskFiles::Remove(temp);
+    // A copy of an earlier save must not give the rules details older than theirs.
+    DiskFiles::Remove(kept);
 }

@@ -4,6 +4,9 @@
 
 #include "framework/String.h"
 
+#include <functional>
+
+class CArchive;
 class CRuleSet;
 
 // A local time to the second.
@@ -26,7 +29,8 @@ public:
     enum class LoadStatus { Loaded, Missing, Incomplete };
     struct CLoadResult {
         LoadStatus status = LoadStatus::Missing;
-        // Incomplete: what went wrong, then that the file is kept and under which name.
+        // Incomplete: what went wrong, then that the file is kept and under which name. Loaded:
+        // empty, or what became of the rule details that an older Quellix's save left out.
         CString message;
     };
     struct CSaveResult {
@@ -42,13 +46,19 @@ public:
 
     // Appends the file's rules. A file that exists but cannot be opened is tried again for
     // `retryMs` (sharing violations are usually brief). After an incomplete load the rules read
-    // so far stay, and the file is moved aside before the first save replaces it.
+    // so far stay, and the file is moved aside before the first save replaces it. Records
+    // without their details, as an older Quellix saves them, get back the details kept beside
+    // the file (`<file>.details`) when they are the records those belong to.
     CLoadResult Load(CRuleSet& rules, int retryMs = 2000);
+    // Saves the rules, and beside them a copy of their details (or removes a stale one).
     CSaveResult Save(const CRuleSet& rules);
 
 private:
-    // Writes the rules to a new temporary file beside the rule file and names it in `temp`.
-    bool WriteTemp(const CRuleSet& rules, CString& temp, CString& message);
+    // Writes a new temporary file beside `target` and names it in `temp`.
+    bool WriteTemp(const CString& target, const std::function<void(CArchive&)>& store,
+                   CString& temp, CString& message);
+    // The copy of the rule details beside the file, written atomically like the file.
+    void KeepDetails(const CRuleSet& rules);
 
     CString m_strPath;
     CString m_strAside; // non-empty while the file on disk must be kept

@@ -2,45 +2,42 @@
 
 namespace {
 
+// Another program's caption on one line of ours, cut where it is long.
 CString ShownCaption(const CString& caption) {
-    return caption.IsEmpty() ? CString(_T("(no caption)")) : caption;
-}
-
-// Ends the text's sentence once, so that a warning can follow it.
-void EndSentence(CString& text) {
-    if (text.IsEmpty() || text.GetAt(text.GetLength() - 1) != _T('.'))
-        text += _T('.');
+    return caption.IsEmpty() ? CString(_T("(no caption)"))
+                             : VisibleText(caption.View(), kShownTextUnits);
 }
 
 } // namespace
 
-CString MatchLineText(const std::vector<CString>& captions, int ownCount) {
+CString MatchLineText(const std::vector<CString>& captions, int ownCount, bool ifEnabled) {
     constexpr size_t kListed = 5; // the line is one line: the first few say enough
     const int count = static_cast<int>(captions.size());
+    // The warnings first: the line may be too short for all of it, and they matter most.
     CString text;
-    if (count == 0) {
-        text = _T("Matches no open window");
-    } else {
-        text.Format(count == 1 ? _T("Matches %d open window: ") : _T("Matches %d open windows: "),
-                    count);
-        for (size_t i = 0; i < captions.size() && i < kListed; ++i) {
-            if (i > 0)
-                text += _T("; ");
-            text += ShownCaption(captions[i]);
-        }
-        if (captions.size() > kListed)
-            text += _T("; ...");
-    }
-    if (ownCount > 0) {
-        EndSentence(text);
-        text += _T(" Warning: it matches Quellix's own windows (never closed)");
-    }
+    if (ownCount > 0)
+        text += _T("Warning: it matches Quellix's own windows (never closed). ");
     if (count > kManyMatches) {
-        EndSentence(text);
         CString warning;
-        warning.Format(_T(" Warning: it matches more than %d windows"), kManyMatches);
+        warning.Format(_T("Warning: it matches more than %d windows. "), kManyMatches);
         text += warning;
     }
+    const WCHAR16* const condition = ifEnabled ? _T(" if enabled") : _T("");
+    CString counted;
+    if (count == 0)
+        counted.Format(_T("Matches no open window%s"), condition);
+    else
+        counted.Format(count == 1 ? _T("Matches %d open window%s: ")
+                                  : _T("Matches %d open windows%s: "),
+                       count, condition);
+    text += counted;
+    for (size_t i = 0; i < captions.size() && i < kListed; ++i) {
+        if (i > 0)
+            text += _T("; ");
+        text += ShownCaption(captions[i]);
+    }
+    if (captions.size() > kListed)
+        text += _T("; ...");
     return text;
 }
 

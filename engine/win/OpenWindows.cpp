@@ -2,6 +2,7 @@
 
 #include "engine/Match.h"
 #include "engine/win/Snapshot.h"
+#include "framework/win/App.h"
 
 namespace {
 
@@ -11,10 +12,9 @@ struct CEnumState {
     std::vector<COpenMatch> matches;
 };
 
-BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
-    auto& state = *reinterpret_cast<CEnumState*>(lParam);
+void AddMatch(HWND hwnd, CEnumState& state) {
     if (!::IsWindowVisible(hwnd))
-        return TRUE;
+        return;
     const CWindowSnapshot& window = state.reader.Read(hwnd, state.rules->NeedsProcess());
     int first = -1;
     ScanRules(*state.rules, window, [&](int i) {
@@ -22,7 +22,7 @@ BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
             first = i; // a disabled rule's key admits no window
     });
     if (first < 0)
-        return TRUE;
+        return;
     COpenMatch match;
     match.hwnd = hwnd;
     match.nRule = first;
@@ -32,7 +32,11 @@ BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
     match.owner.threadId = ::GetWindowThreadProcessId(hwnd, &match.owner.processId);
     match.bOwn = match.owner.threadId != 0 && match.owner.processId == ::GetCurrentProcessId();
     state.matches.push_back(std::move(match));
-    return TRUE;
+}
+
+// An error ends the enumeration: the windows found so far are the answer.
+BOOL CALLBACK CollectMatch(HWND hwnd, LPARAM lParam) {
+    return AfxCallbackBoundary([&] { AddMatch(hwnd, *reinterpret_cast<CEnumState*>(lParam)); });
 }
 
 } // namespace

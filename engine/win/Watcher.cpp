@@ -54,7 +54,7 @@ void CALLBACK CWatcher::AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) 
         ::KillTimer(hwnd, id);
         return;
     }
-    g_pWatcher->m_autoClose.OnTimer(id);
+    AfxCallbackBoundary([&] { g_pWatcher->m_autoClose.OnTimer(id); });
 }
 
 const CWindowSnapshot* CWatcher::ReadWindow(HWND hwnd, CWindowOwner& owner) {
@@ -111,12 +111,7 @@ void CALLBACK CWatcher::MomentEventCallback(HWINEVENTHOOK, DWORD event, HWND hwn
                                                              : 0;
     if (trigger == 0 || ::GetAncestor(hwnd, GA_PARENT) != g_pWatcher->m_hDesktop)
         return;
-    try {
-        g_pWatcher->CheckWindowAt(hwnd, trigger);
-    } catch (...) {
-        // Never reported: these events are not the status line's, and a box per event would
-        // flood the user.
-    }
+    AfxCallbackBoundary([&] { g_pWatcher->CheckWindowAt(hwnd, trigger); });
 }
 
 void CWatcher::CheckWindowAt(HWND hwnd, DWORD trigger) {
@@ -166,7 +161,7 @@ void CWatcher::KillTimer(UINT_PTR id) {
 
 void CALLBACK CWatcher::ReportTimerProc(HWND, UINT, UINT_PTR, DWORD) {
     if (g_pWatcher != nullptr)
-        g_pWatcher->FlushReport();
+        AfxCallbackBoundary([] { g_pWatcher->FlushReport(); });
 }
 
 void CALLBACK CWatcher::WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject, LONG,
@@ -181,13 +176,8 @@ void CALLBACK CWatcher::WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, 
     owner.threadId = ::GetWindowThreadProcessId(hwnd, &owner.processId);
     if (owner.threadId != 0 && owner.processId == ::GetCurrentProcessId())
         return;
-    try {
-        g_pWatcher->CheckWindowAgainstRules(hwnd, owner);
-    } catch (const CException& e) {
-        e.ReportError(MB_OK);
-    } catch (...) {
-        AfxMessageBox(L"Unknown Exception", MB_OK | MB_ICONEXCLAMATION);
-    }
+    // Events arrive nested while a box is open: an error is reported later, from the loop.
+    AfxCallbackBoundary([&] { g_pWatcher->CheckWindowAgainstRules(hwnd, owner); });
 }
 
 void CWatcher::Install(HWND owner) {

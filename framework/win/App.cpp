@@ -1,8 +1,11 @@
 #include "App.h"
 
+#include "framework/Exception.h"
+
 #include <ole2.h>
 
 #include <cwchar>
+#include <new>
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -41,9 +44,79 @@ bool IsModelessDialogMessage(MSG& msg) {
 
 } // namespace
 
+namespace {
+
+// Errors caught at callbacks' boundaries: kept in place (recording may not allocate), each
+// text once, until the loop shows them.
+struct CCallbackErrors {
+    static constexpr int kKept = 8;
+    static constexpr size_t kUnits = 256;
+    WCHAR texts[kKept][kUnits] = {};
+    int recorded = 0;
+    int shown = 0;
+    bool posted = false;
+};
+CCallbackErrors g_callbackErrors;
+
+} // namespace
+
+UINT AfxCallbackErrorMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"Quellix.CallbackError");
+    return message;
+}
+
+void AfxRecordCallbackError(const WCHAR* text) noexcept {
+    CCallbackErrors& errors = g_callbackErrors;
+    for (int i = 0; i < errors.recorded; ++i)
+        if (std::wcsncmp(errors.texts[i], text, CCallbackErrors::kUnits - 1) == 0)
+            return; // said once
+    if (errors.recorded == CCallbackErrors::kKept)
+        return;
+    std::wcsncpy(errors.texts[errors.recorded], text, CCallbackErrors::kUnits - 1);
+    ++errors.recorded;
+    if (errors.posted)
+        return;
+    // The main window's message reaches it in any loop that runs, a modal one too.
+    CWinApp* app = AfxGetApp();
+    HWND main = app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->m_hWnd : nullptr;
+    errors.posted = main != nullptr
+                        ? ::PostMessageW(main, AfxCallbackErrorMessage(), 0, 0) != FALSE
+                        : ::PostThreadMessageW(::GetCurrentThreadId(), AfxCallbackErrorMessage(), 0,
+                                               0) != FALSE;
+}
+
+void AfxRecordCurrentError() noexcept {
+    try {
+        try {
+            throw;
+        } catch (const CException& e) {
+            AfxRecordCallbackError(e.GetErrorMessage());
+        } catch (const std::bad_alloc&) {
+            AfxRecordCallbackError(CMemoryException().GetErrorMessage());
+        }
+    } catch (...) {
+        // Not one of ours, or its description failed too.
+        AfxRecordCallbackError(L"Unknown Exception");
+    }
+}
+
+void AfxReportCallbackErrors() {
+    CCallbackErrors& errors = g_callbackErrors;
+    errors.posted = false;
+    // Errors recorded while a box is open post again and are shown by the nested call.
+    while (errors.shown < errors.recorded) {
+        const WCHAR* text = errors.texts[errors.shown++];
+        AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
 int CWinApp::Run() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == AfxCallbackErrorMessage()) {
+            AfxReportCallbackErrors();
+            continue;
+        }
         // Modal dialogs run their own loops; this one gives every modeless dialog (the main
         // one, the history) its keys: Tab, Esc, mnemonics.
         if (IsModelessDialogMessage(msg))

@@ -47,6 +47,31 @@ private:
 #define AFX_RESTART_MANAGER_SUPPORT_RESTART 0x01
 
 CWinApp* AfxGetApp();
+
+// The boundary of every system callback (window, dialog, hook, timer and enumeration
+// procedures): nothing escapes into the system's frame, and no box is shown inside the
+// callback. An error caught there is recorded and reported once (the same words are never
+// said twice), after the callback, from the message loop. False when the work failed.
+template <class F> bool AfxCallbackBoundary(F&& work) noexcept;
+// Records the exception being handled, from inside a catch block.
+void AfxRecordCurrentError() noexcept;
+// Records an error's words for the loop to report; they are cut at 255 units.
+void AfxRecordCallbackError(const WCHAR* text) noexcept;
+// Shows the errors recorded and not yet shown. The main window's dialog procedure and the
+// application's loop call it when the recording's message arrives.
+void AfxReportCallbackErrors();
+// The message that a recording posts to the main window, or to the thread without one.
+UINT AfxCallbackErrorMessage();
+
+template <class F> bool AfxCallbackBoundary(F&& work) noexcept {
+    try {
+        work();
+        return true;
+    } catch (...) {
+        AfxRecordCurrentError();
+        return false;
+    }
+}
 // Message box captioned with the application title, owned by the active main window.
 int AfxMessageBox(const WCHAR* text, UINT type = MB_OK);
 BOOL AfxOleInit();

@@ -176,6 +176,10 @@ bool CDialog::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         m_hWnd = nullptr;
         return false;
     default:
+        if (msg == AfxCallbackErrorMessage()) {
+            AfxReportCallbackErrors();
+            return true;
+        }
         return false;
     }
 }
@@ -198,15 +202,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     bool handled = false;
     // Handlers can send messages to this dialog: keep the outer message's request.
     const bool outerDefault = std::exchange(self->m_bDefault, false);
-    try {
-        handled = self->OnWndMsg(msg, wp, lp, result);
-    } catch (const CException& e) {
-        e.ReportError();
+    if (!AfxCallbackBoundary([&] { handled = self->OnWndMsg(msg, wp, lp, result); }))
         handled = true;
-    } catch (...) {
-        AfxMessageBox(L"Unknown Exception", MB_OK | MB_ICONEXCLAMATION);
-        handled = true;
-    }
     const bool wantsDefault = std::exchange(self->m_bDefault, outerDefault);
     if (!handled || wantsDefault)
         return FALSE;

@@ -129,7 +129,7 @@ TEST_F(ToolTest, ListAlignsWideTextAndItsJsonTellsAnEmptyCriterionFromAnUnusedOn
         host.out,
         "Sr  Window Text  Window Class  X  Y  Width  Height  Style     Ex Style  Delay  Program"
         "  Name  Enabled  Triggers\n"
-        " 1  tab here     \xE6\x97\xA5\xE6\x9C\xAC                    0       0  14cf0000  0"
+        " 1  tab\\there    \xE6\x97\xA5\xE6\x9C\xAC                    0       0  14cf0000  0"
         "           100                 yes      foreground\n"
         " 2                                   12345       6  0         0           100       "
         "          yes      foreground\n");
@@ -140,6 +140,27 @@ TEST_F(ToolTest, ListAlignsWideTextAndItsJsonTellsAnEmptyCriterionFromAnUnusedOn
                             R"("triggers": ["foreground"]})"),
               std::string::npos)
         << host.out;
+}
+
+TEST_F(ToolTest, ListAndMatchShowOtherProgramsControlsAsEscapesAndJsonKeepsThem) {
+    CRuleSet rules;
+    auto rule = std::make_unique<CRule>();
+    rule->m_strTitle = _T("evil\x202Etxt.exe\x0085\x2028");
+    rule->m_bMatchTitle = TRUE;
+    rule->m_bMatchClass = rule->m_bMatchDimensions = rule->m_bMatchStyle = FALSE;
+    rule->m_bMatchExStyle = FALSE;
+    rules.Add(*rule);
+    Write("e.dat", StoreRules(rules));
+    host.hasWindows = true;
+    host.windows = {{_T("evil\x202Etxt.exe\x0085\x2028"), _T("C\x1B[2J"), {0, 0, 1, 1}, 0, 0}};
+    for (const char* command : {"list", "match"}) {
+        ASSERT_EQ(Run({command, P("e.dat")}), 0) << host.err;
+        EXPECT_NE(host.out.find("evil\\u202Etxt.exe\\u0085\\u2028"), std::string::npos) << host.out;
+        for (const char* raw : {"\xE2\x80\xAE", "\xC2\x85", "\xE2\x80\xA8", "\x1B"})
+            EXPECT_EQ(host.out.find(raw), std::string::npos) << command;
+    }
+    ASSERT_EQ(Run({"export", P("e.dat")}), 0);
+    EXPECT_NE(host.out.find("evil\xE2\x80\xAEtxt.exe"), std::string::npos); // lossless
 }
 
 TEST_F(ToolTest, MatchListsOnlyMatchedWindowsWithTheirRules) {

@@ -75,6 +75,46 @@ TEST_F(ToolTest, FileToJsonToFileByteForByteAndJsonToFileToJsonTheSame) {
     EXPECT_EQ(host.out, "{\n  \"version\": 2,\n  \"rules\": []\n}\n");
 }
 
+TEST_F(ToolTest, AnUntickedProgramTextSurvivesImportAndExport) {
+    // The fuzzer's find (fuzz/corpus/RulesJsonFuzz/unticked-program.json): the rule file kept
+    // an unticked title and class but dropped an unticked program.
+    const std::string document = R"json({
+  "version": 2,
+  "rules": [
+    {
+      "title": "",
+      "class": "Notepad",
+      "left": 0,
+      "top": 0,
+      "right": 0,
+      "bottom": 0,
+      "style": "0x00000000",
+      "exStyle": "0x00000000",
+      "matchTitle": false,
+      "matchClass": true,
+      "matchDimensions": false,
+      "matchLocation": false,
+      "matchStyle": false,
+      "matchExStyle": false,
+      "delayMs": 100,
+      "name": "",
+      "enabled": true,
+      "process": "s\\x.exe",
+      "matchProcess": false,
+      "titleMode": "is",
+      "classMode": "is",
+      "processMode": "is",
+      "triggers": ["foreground"]
+    }
+  ]
+}
+)json";
+    host.input = document;
+    ASSERT_EQ(Run({"import", "-", "--out", P("u.dat")}), 0) << host.err;
+    ASSERT_EQ(Run({"export", P("u.dat")}), 0) << host.err;
+    EXPECT_EQ(host.out, document);
+}
+
 TEST_F(ToolTest, ImportAcceptsAnyLayoutOfTheSameDocument) {
     const std::string packed =
         "\xEF\xBB\xBF{\"rules\":[{\"delayMs\":0,\"class\":\"C\",\"title\":"

@@ -62,4 +62,26 @@ TEST(StringReplace, CollapsesPairsInOneLeftToRightPass) {
     EXPECT_EQ(s, _T("C:\\\\Users\\x"));
 }
 
+TEST(VisibleText, ControlsSeparatorsAndBidiControlsBecomeEscapes) {
+    const WCHAR16 text[] = {u'a',   u'\t',  u'b',   u'\r',  u'\n', 0x1B,   0x85, 0x2028,
+                            0x202E, 0x2067, 0x061C, 0x200F, u'\\', 0x00E9, 0};
+    EXPECT_EQ(ToUtf8(VisibleText(text).View()),
+              "a\\tb\\r\\n\\u001B\\u0085\\u2028\\u202E\\u2067\\u061C\\u200F\\\xc3\xa9");
+}
+
+TEST(VisibleText, ALongerTextIsCutWithAnEllipsisNeverInsideAnEscapeOrAPair) {
+    using Units = std::basic_string<WCHAR16>;
+    const Units exact(256, u'x');
+    EXPECT_EQ(VisibleText(exact, 256).GetLength(), 256);
+    const Units tab = Units(255, u'x') + WCHAR16(u'\t');
+    const Units pair = Units(255, u'x') + WCHAR16(0xD83D) + WCHAR16(0xDE00);
+    for (const Units& t : {exact + WCHAR16(u'y'), tab, pair}) {
+        const CString cut = VisibleText(t, 256);
+        ASSERT_EQ(cut.GetLength(), t == tab || t == pair ? 256 : 257);
+        EXPECT_EQ(cut.GetAt(cut.GetLength() - 2), u'x');
+        EXPECT_EQ(cut.GetAt(cut.GetLength() - 1), 0x2026);
+    }
+    EXPECT_EQ(VisibleText(tab).GetLength(), 257);
+}
+
 } // namespace

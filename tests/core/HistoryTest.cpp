@@ -61,4 +61,20 @@ TEST(History, TheCopiedTextHasTheColumnNamesAndOneTabbedLinePerEntry) {
               "12/7/2026 4:32:10 AM\tNag\tNagClass\t\t3\t\tClose scheduled after 1500 ms\r\n");
 }
 
+TEST(History, AnotherProgramsTabsAndLineEndsMakeNoFalseColumnOrRow) {
+    CHistory history;
+    CActionEntry entry = Entry(EAction::CloseAsked, _T("Inbox\tFake\r\nrow"));
+    entry.strTime = _T("t");
+    entry.strClass = _T("C\nC");
+    entry.strProgram = _T("p\t.exe");
+    history.LogAction(3, entry);
+    EXPECT_EQ(Narrow(HistoryText(history)),
+              "Time\tCaption\tClass\tProgram\tRule\tName\tWhat Happened\r\n"
+              "t\tInbox\\tFake\\r\\nrow\tC\\nC\tp\\t.exe\t\t\tAsked to close\r\n");
+    // A huge caption is cut in the list and the copy alike.
+    history.LogAction(
+        3, Entry(EAction::CloseAsked, std::basic_string<WCHAR16>(5000, _T('x')).c_str()));
+    EXPECT_EQ(HistoryCellText(history.GetAt(0), 1).GetLength(), kShownTextUnits + 1);
+}
+
 } // namespace

@@ -163,4 +163,39 @@ TEST(RuleBlock, DamagedOrNewerBlockIsAnIncompleteLoadWithItsOffset) {
     }
 }
 
+TEST(RuleBlock, ItsChecksumIsTheStandardCrc32) {
+    const char* check = "123456789";
+    EXPECT_EQ(CRuleBlock::Crc32(reinterpret_cast<const BYTE*>(check), 9), 0xCBF43926u);
+    CRuleSet set;
+    AddMixed(set);
+    const Bytes bytes = Store(set);
+    const BYTE* block = bytes.data() + RecordsEnd(bytes);
+    const size_t length = bytes.size() - RecordsEnd(bytes) - CRuleBlock::kHeaderSize;
+    const std::uint32_t stored = std::uint32_t(block[12]) | std::uint32_t(block[13]) << 8 |
+                                 std::uint32_t(block[14]) << 16 | std::uint32_t(block[15]) << 24;
+    EXPECT_EQ(stored, CRuleBlock::Crc32(block + CRuleBlock::kHeaderSize, length));
+}
+
+TEST(RuleBlock, ABlockOfVersion0OrOfFewerEntriesThanRulesIsNotUsed) {
+    CRuleSet set;
+    AddMixed(set);
+    const Bytes good = Store(set);
+    const size_t end = RecordsEnd(good);
+
+    Bytes version0 = good;
+    version0[end + 4] = 0;
+    CRuleSet back;
+    EXPECT_NE(Load(version0, back).View().find(_T("version is not valid")), StringView::npos);
+
+    // The records of six rules, then the sound block of the first five.
+    CRuleSet five;
+    AddMixed(five);
+    five.Remove(5);
+    const Bytes fewer = Store(five);
+    Bytes mixed(good.begin(), good.begin() + long(end));
+    mixed.insert(mixed.end(), fewer.begin() + long(RecordsEnd(fewer)), fewer.end());
+    CRuleSet shortBack;
+    EXPECT_NE(Load(mixed, shortBack).View().find(_T("entry count differs")), StringView::npos);
+}
+
 } // namespace

@@ -161,6 +161,83 @@ TEST_F(RuleFileOnDisk, AFileHeldByAnotherProgramIsRetriedThenKept) {
     EXPECT_EQ(Read(Asides()[0]), original);
 }
 
+TEST_F(RuleFileOnDisk, AnIncompleteLoadSaysWhatIsWrongWithTheRuleDetails) {
+    CRuleSet rules;
+    auto named = Rule(_T("named"));
+    named->m_strName = _T("n");
+    rules.Add(*named);
+    ASSERT_TRUE(CRuleFile(Path()).Save(rules).saved);
+    Bytes bytes = Read(dir / "Data.dat");
+    bytes.back() ^= 1; // inside the block's body
+    Write(bytes);
+    CRuleSet back;
+    const CRuleFile::CLoadResult result = CRuleFile(Path()).Load(back);
+    EXPECT_EQ(result.status, CRuleFile::LoadStatus::Incomplete);
+    EXPECT_NE(result.message.View().find(_T("checksum does not match")), StringView::npos)
+        << ToUtf8(result.message.View());
+}
+
+// What an older Quellix writes: the records of the file, without the block after them.
+Bytes OlderSave(const Bytes& bytes) {
+    for (size_t i = 0; i + 4 <= bytes.size(); ++i)
+        if (std::memcmp(bytes.data() + i, "QLXB", 4) == 0)
+            return Bytes(bytes.begin(), bytes.begin() + long(i));
+    return bytes;
+}
+
+TEST_F(RuleFileOnDisk, AnOlderCopysSaveIsUndoneOnlyWhileTheRecordsAreTheSame) {
+    CRuleSet rules;
+    rules.Add(*Rule(_T("plain")));
+    auto named = Rule(_T("Update*"));
+    named->m_strName = _T("nag");
+    named->m_titleMode = TextMode::Wildcard; // inert in the records
+    named->m_bEnabled = FALSE;
+    named->m_strProcess = _T("updater.exe");
+    named->m_dwTriggers = kTriggerShown;
+    rules.Add(*named);
+    ASSERT_TRUE(CRuleFile(Path()).Save(rules).saved);
+    const Bytes saved = Read(dir / "Data.dat");
+    const Bytes older = OlderSave(saved);
+    ASSERT_LT(older.size(), saved.size());
+
+    // The older copy saved the records alone: the next start gives the rules back, once.
+    Write(older);
+    CRuleSet back;
+    CRuleFile file(Path());
+    CRuleFile::CLoadResult result = file.Load(back);
+    EXPECT_EQ(result.status, CRuleFile::LoadStatus::Loaded);
+    EXPECT_NE(result.message.View().find(_T("restored")), StringView::npos);
+    ASSERT_EQ(back.GetCount(), 2);
+    const CRule& rule = back.GetAt(1);
+    EXPECT_EQ(rule.m_strName, _T("nag"));
+    EXPECT_EQ(rule.m_titleMode, TextMode::Wildcard);
+    EXPECT_FALSE(rule.m_bEnabled);
+    EXPECT_EQ(rule.m_strProcess, _T("updater.exe"));
+    EXPECT_EQ(rule.m_dwTriggers, kTriggerShown);
+    EXPECT_EQ(rule.m_rcWindow.right, 0); // the whole rule, not the inert record
+    ASSERT_TRUE(file.Save(back).saved);
+    EXPECT_EQ(Read(dir / "Data.dat"), saved);
+    CRuleSet again;
+    EXPECT_TRUE(file.Load(again).message.IsEmpty());
+
+    // Records that the older copy changed get nothing: the inert one stays inert.
+    Bytes changed = older;
+    changed[4 + 13 * 4 + 1] ^= 1; // the first rule's title
+    Write(changed);
+    CRuleSet kept;
+    result = CRuleFile(Path()).Load(kept);
+    EXPECT_EQ(result.status, CRuleFile::LoadStatus::Loaded);
+    EXPECT_NE(result.message.View().find(_T("not used")), StringView::npos);
+    ASSERT_EQ(kept.GetCount(), 2);
+    EXPECT_TRUE(kept.GetAt(1).m_strName.IsEmpty());
+    EXPECT_EQ(kept.GetAt(1).m_rcWindow.right, -1);
+    EXPECT_TRUE(kept.GetAt(1).m_bEnabled);
+
+    // A save that needs no block leaves no copy behind to restore later.
+    ASSERT_TRUE(CRuleFile(Path()).Save(kept).saved);
+    EXPECT_FALSE(fs::exists(dir / "Data.dat.details"));
+}
+
 #endif
 
 TEST(RuleFileAside, NameCarriesTheLocalTimeAndANumberWhenTaken) {

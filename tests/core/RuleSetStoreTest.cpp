@@ -279,4 +279,22 @@ TEST(RuleSet, ChangesKeepOrderIdentityAndKeys) {
     EXPECT_GT(rules.GetAt(rules.Add(*Rule(_T("e"), _T("Cls")))).m_nId, last);
 }
 
+TEST(RuleSet, NeedsTheProgramWhileAnyEnabledRuleComparesIt) {
+    CRuleSet rules;
+    auto program = Rule(_T(""), _T("Cls"));
+    program->m_bMatchProcess = TRUE;
+    program->m_strProcess = _T("updater.exe");
+    rules.Add(*program);
+    rules.Add(*Rule(_T("b"), _T("Cls"))); // a class rule after it leaves the need
+    EXPECT_TRUE(rules.NeedsProcess());
+    rules.Remove(1);
+    EXPECT_TRUE(rules.NeedsProcess());
+    auto off = Rule(_T(""), _T("Cls"));
+    off->m_bMatchProcess = TRUE;
+    off->m_strProcess = _T("updater.exe");
+    off->m_bEnabled = FALSE;
+    rules.Replace(0, *off);
+    EXPECT_FALSE(rules.NeedsProcess());
+}
+
 } // namespace

@@ -30,6 +30,8 @@ TEST(TextMatch, ModesAgainstTexts) {
         {TextMode::Contains, u"ПРИВЕТ", u"привет мир", true},
         {TextMode::Contains, u"", u"", true},
         {TextMode::Contains, u"abc", u"ab", false},
+        {TextMode::Contains, u"2×3", u"2÷3", false}, // signs, not letters: no case to fold
+        {TextMode::Contains, u"Ø×", u"ø×", true},
         {TextMode::Contains, u"abd", u"ababc", false},
         {TextMode::Wildcard, u"update available*", u"Update Available (12)", true},
         {TextMode::Wildcard, u"update", u"Update available", false}, // the whole text

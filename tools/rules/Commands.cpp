@@ -622,8 +622,8 @@ window must meet; a rule needs at least one.
   --name TEXT      what the rule is for (up to 256 characters)
   --disabled       add the rule switched off
   --on TRIGGERS    when the rule is checked: foreground (the default),
-                   titleChange, shown, separated by commas; Quellix acts on
-                   foreground only for now
+                   titleChange, shown, separated by commas; Quellix checks
+                   the rule at each of them
 )",
          RunAdd},
         {"enable",
@@ -669,8 +669,8 @@ matches nothing.
 It only looks: no window is closed or sent anything. Windows only; FILE
 defaults to the user's Data.dat.
 
-  --all   hidden windows too (a rule acts only on a window that comes to the
-          foreground, which is a visible one)
+  --all   hidden windows too (a rule acts on a window that comes to the
+          foreground or is shown, a visible one, or that changes its title)
 )",
          RunMatch},
     };

@@ -45,12 +45,8 @@ size_t DisplayWidth(std::string_view utf8) {
 }
 
 std::string TableCellText(StringView text) {
-    std::string out = ToUtf8(text);
-    // Bytes below 0x80 are whole characters in UTF-8.
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
-    return out;
+    // Other programs' texts reach the terminal: no control of theirs may act on it.
+    return ToUtf8(VisibleText(text).View());
 }
 
 void WriteTable(const std::vector<CTableColumn>& columns, size_t rows, const CTableCells& cellOf,

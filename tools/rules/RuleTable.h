@@ -16,7 +16,8 @@ class CRuleSet;
 // combining mark.
 size_t DisplayWidth(std::string_view utf8);
 
-// A cell's text for a terminal: UTF-8, with each control character shown as a space.
+// A cell's text for a terminal: UTF-8, with each control character, line separator and
+// bidirectional control shown as a visible escape (VisibleText).
 std::string TableCellText(StringView text);
 
 struct CTableColumn {

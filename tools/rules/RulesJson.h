@@ -9,7 +9,8 @@
 
 class CRuleSet;
 
-// The export document: {"version": 1, "rules": [...]}, one member per line.
+// The export document: {"version": 2, "rules": [...]}, one member per line. Import also takes
+// version 1, whose rules have only the record's members.
 void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink);
 std::string RulesToJson(const CRuleSet& rules);
 

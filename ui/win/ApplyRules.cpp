@@ -5,10 +5,62 @@
 #include "engine/win/OpenWindows.h"
 #include "ui/MatchText.h"
 
+#include <algorithm>
+
 namespace {
 
-// As many captions as a confirmation can show on a screen.
+// At most this many captions in the question.
 constexpr int kListedInQuestion = 25;
+
+// The screen DC with the message font selected, for measuring.
+struct CMessageFontDC {
+    HDC dc = ::GetDC(nullptr);
+    HFONT font = nullptr;
+    HGDIOBJ old = nullptr;
+    CMessageFontDC() {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+            font = ::CreateFontIndirectW(&metrics.lfMessageFont);
+        if (dc != nullptr && font != nullptr)
+            old = ::SelectObject(dc, font);
+    }
+    ~CMessageFontDC() {
+        if (old != nullptr)
+            ::SelectObject(dc, old);
+        if (font != nullptr)
+            ::DeleteObject(font);
+        if (dc != nullptr)
+            ::ReleaseDC(nullptr, dc);
+    }
+    CMessageFontDC(const CMessageFontDC&) = delete;
+    CMessageFontDC& operator=(const CMessageFontDC&) = delete;
+};
+
+// As many captions as the question can list with its box still within the screen of `owner`:
+// each caption is one line cut at kShownTextUnits, but the box wraps a long one over several.
+int QuestionCaptionsThatFit(const std::vector<CString>& captions, HWND owner) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+        return 1;
+    const RECT& work = monitor.rcWork;
+    // The box wraps its text at more than half the screen's width; narrower is taller, so the
+    // measure errs on the safe side. A quarter of the height is left for its frame, icon and
+    // buttons.
+    const int width = (work.right - work.left) / 2;
+    const int room = (work.bottom - work.top) * 3 / 4;
+    CMessageFontDC measure;
+    int listed = std::min(kListedInQuestion, static_cast<int>(captions.size()));
+    for (; listed > 1; --listed) {
+        RECT rc{0, 0, width, 0};
+        ::DrawTextW(measure.dc, ApplyQuestionText(captions, listed), -1, &rc,
+                    DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
+        if (rc.bottom <= room)
+            break;
+    }
+    return listed;
+}
 
 } // namespace
 
@@ -24,8 +76,8 @@ void CQuellixDlg::OnApplyRules() {
     captions.reserve(matches.size());
     for (const COpenMatch& m : matches)
         captions.push_back(m.strCaption);
-    if (MessageBox(ApplyQuestionText(captions, kListedInQuestion), L"Apply Rules - Quellix",
-                   MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (MessageBox(ApplyQuestionText(captions, QuestionCaptionsThatFit(captions, m_hWnd)),
+                   L"Apply Rules - Quellix", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     m_watcher.CloseOpenWindows(matches);
 }

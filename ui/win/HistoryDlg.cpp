@@ -21,6 +21,9 @@ bool CHistoryDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 BOOL CHistoryDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // A button on the taskbar of its own, also while the main window is hidden in the tray:
+    // minimised, it is found there.
+    ::SetWindowLongW(m_hWnd, GWL_EXSTYLE, ::GetWindowLongW(m_hWnd, GWL_EXSTYLE) | WS_EX_APPWINDOW);
     m_list.m_hWnd = ::GetDlgItem(m_hWnd, IDC_HISTORY_LIST);
     m_list.SetExtendedStyle(m_list.GetExtendedStyle() | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     static const int kWidths[kHistoryColumnCount] = {125, 120, 90, 60, 42, 55, 205};
@@ -35,7 +38,8 @@ void CHistoryDlg::Open() {
     if (m_hWnd == nullptr && !Create())
         return;
     Refresh();
-    ShowWindow(SW_SHOW);
+    // Chosen again while minimised, it comes back as it was, in front.
+    ShowWindow(::IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOW);
     ::SetForegroundWindow(m_hWnd);
 }
 

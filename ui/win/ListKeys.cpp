@@ -18,7 +18,7 @@ CString ListLine(const CListCtrl& list, int row, bool names) {
         if (c > 0)
             line += _T('\t');
         if (!names) {
-            line += list.GetItemText(row, c);
+            line += VisibleText(list.GetItemText(row, c).View()); // one cell of one line
             continue;
         }
         WCHAR text[256] = {};

@@ -66,20 +66,34 @@ TextMode CDlgAutoCloseWindow::ModeOf(int comboId) const {
     return i >= 0 && i < kTextModeCount ? static_cast<TextMode>(i) : TextMode::Is;
 }
 
-void CDlgAutoCloseWindow::ApplyMode(int comboId, int editId, const CString& windowText) {
-    const bool exact = ModeOf(comboId) == TextMode::Is;
-    if (exact)
-        ::SetDlgItemTextW(m_hWnd, editId, windowText);
-    ::SendDlgItemMessageW(m_hWnd, editId, EM_SETREADONLY, exact ? TRUE : FALSE, 0);
+namespace {
+
+// Whether the rule takes the edit control's text. An exact text from the source is its whole
+// text (an edit control may hold less of it); a pattern made exact has no window's text behind
+// it, so what the user types is the exact text.
+bool TakesEditText(TextMode mode, TextMode sourceMode) {
+    return mode != TextMode::Is || sourceMode != TextMode::Is;
+}
+
+} // namespace
+
+void CDlgAutoCloseWindow::ApplyMode(int comboId, int editId, const CString& sourceText,
+                                    TextMode sourceMode) {
+    // A window's text, or a rule's exact text, comes back whole and fixed; a pattern rule made
+    // exact keeps its text, editable.
+    const bool fixed = !TakesEditText(ModeOf(comboId), sourceMode);
+    if (fixed)
+        ::SetDlgItemTextW(m_hWnd, editId, sourceText);
+    ::SendDlgItemMessageW(m_hWnd, editId, EM_SETREADONLY, fixed ? TRUE : FALSE, 0);
 }
 
 void CDlgAutoCloseWindow::OnTitleModeChanged() {
-    ApplyMode(IDC_COMBO_TITLE_MODE, IDC_EDIT_TITLE, m_pSource->m_strTitle);
+    ApplyMode(IDC_COMBO_TITLE_MODE, IDC_EDIT_TITLE, m_pSource->m_strTitle, m_pSource->m_titleMode);
     UpdateMatchLine();
 }
 
 void CDlgAutoCloseWindow::OnClassModeChanged() {
-    ApplyMode(IDC_COMBO_CLASS_MODE, IDC_EDIT_CLASS, m_pSource->m_strClass);
+    ApplyMode(IDC_COMBO_CLASS_MODE, IDC_EDIT_CLASS, m_pSource->m_strClass, m_pSource->m_classMode);
     UpdateMatchLine();
 }
 
@@ -198,10 +212,9 @@ CRule CDlgAutoCloseWindow::RuleOfControls() const {
     rule.m_titleMode = ModeOf(IDC_COMBO_TITLE_MODE);
     rule.m_classMode = ModeOf(IDC_COMBO_CLASS_MODE);
     rule.m_processMode = ModeOf(IDC_COMBO_PROCESS_MODE);
-    // An exact text stays the window's whole text (an edit control may hold less of it).
-    if (rule.m_titleMode != TextMode::Is)
+    if (TakesEditText(rule.m_titleMode, m_pSource->m_titleMode))
         rule.m_strTitle = text(IDC_EDIT_TITLE);
-    if (rule.m_classMode != TextMode::Is)
+    if (TakesEditText(rule.m_classMode, m_pSource->m_classMode))
         rule.m_strClass = text(IDC_EDIT_CLASS);
     rule.m_bMatchProcess = checked(IDC_CHECK_PROCESS);
     rule.m_strProcess = text(IDC_EDIT_PROCESS);
@@ -217,8 +230,12 @@ void CDlgAutoCloseWindow::UpdateMatchLine() {
     if (!m_bMatchLineLive || m_hWnd == nullptr || m_pSource == nullptr)
         return;
     // The rule as the boxes and texts stand now, matched as the watcher would match it.
+    // A rule switched off is counted as if it were on, and the line says so.
+    CRule rule = RuleOfControls();
+    const bool off = !rule.m_bEnabled;
+    rule.m_bEnabled = TRUE;
     CRuleSet one;
-    one.Add(RuleOfControls());
+    one.Add(rule);
     std::vector<CString> captions;
     int own = 0;
     for (const COpenMatch& match : FindOpenMatches(one)) {
@@ -227,5 +244,5 @@ void CDlgAutoCloseWindow::UpdateMatchLine() {
         else
             captions.push_back(match.strCaption);
     }
-    ::SetDlgItemTextW(m_hWnd, IDC_MATCH_LINE, MatchLineText(captions, own));
+    ::SetDlgItemTextW(m_hWnd, IDC_MATCH_LINE, MatchLineText(captions, own, off));
 }

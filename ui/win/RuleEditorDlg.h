@@ -56,8 +56,9 @@ protected:
 private:
     // The mode chosen in a drop-down.
     TextMode ModeOf(int comboId) const;
-    // With "is" the text is the window's and read-only; otherwise it is the user's.
-    void ApplyMode(int comboId, int editId, const CString& windowText);
+    // With "is" the text is the source's exact one and read-only (a pattern rule made exact
+    // keeps its text, editable); otherwise it is the user's.
+    void ApplyMode(int comboId, int editId, const CString& sourceText, TextMode sourceMode);
 
     // The rule as the controls stand now: the check's and the live line's.
     CRule RuleOfControls() const;

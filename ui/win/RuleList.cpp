@@ -83,7 +83,7 @@ void CQuellixDlg::OnRuleListMenu(POINT point) {
     for (UINT id : {ID_RULE_EDIT, ID_RULE_TOGGLE, ID_RULE_DELETE})
         ::EnableMenuItem(popup, id, MF_BYCOMMAND | ifRule);
     ::ModifyMenuW(popup, ID_RULE_TOGGLE, MF_BYCOMMAND | MF_STRING | ifRule, ID_RULE_TOGGLE,
-                  rule != nullptr && !rule->m_bEnabled ? L"&Enable" : L"&Disable");
+                  rule != nullptr && !rule->m_bEnabled ? L"E&nable" : L"&Disable");
     ::SetMenuDefaultItem(popup, ID_RULE_EDIT, FALSE);
     ::SetForegroundWindow(m_hWnd);
     ::TrackPopupMenu(popup, 0, point.x, point.y, 0, m_hWnd, nullptr);

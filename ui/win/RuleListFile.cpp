@@ -11,8 +11,14 @@ void CQuellixDlg::SerializeRuleFile() {
     m_ruleFile = CRuleFile(path);
     const CRuleFile::CLoadResult result = m_ruleFile.Load(m_rules);
     ShowRuleCount();
-    if (result.status == CRuleFile::LoadStatus::Incomplete)
+    if (result.status == CRuleFile::LoadStatus::Incomplete) {
         MessageBox(result.message, AfxGetApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
+    } else if (!result.message.IsEmpty()) {
+        // What became of the details an older Quellix left out: saved at once, so that the
+        // next start finds them in the file and says nothing.
+        SaveRules(false);
+        MessageBox(result.message, AfxGetApp()->m_strAppName, MB_OK | MB_ICONINFORMATION);
+    }
 }
 
 bool CQuellixDlg::SaveRules(bool report) {

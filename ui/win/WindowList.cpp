@@ -136,23 +136,9 @@ void CQuellixDlg::RefreshWindowList() {
 }
 
 BOOL CALLBACK CQuellixDlg::EnumWindowsCallback(HWND hwnd, LPARAM lParam) {
-    auto* dlg = reinterpret_cast<CQuellixDlg*>(lParam);
-    try {
-        dlg->AddWindowToList(hwnd);
-        return TRUE;
-    } catch (const CException& e) {
-        try {
-            e.ReportError(MB_OK);
-        } catch (...) {
-        }
-        return FALSE;
-    } catch (...) {
-        try {
-            AfxMessageBox(L"Unknown Exception Adding Window to List.", MB_OK);
-        } catch (...) {
-        }
-        return TRUE;
-    }
+    // An error ends the enumeration: the list shows the windows read so far.
+    return AfxCallbackBoundary(
+        [&] { reinterpret_cast<CQuellixDlg*>(lParam)->AddWindowToList(hwnd); });
 }
 
 void CQuellixDlg::AddWindowToList(HWND hwnd) {

@@ -1,5 +1,6 @@
 // The rule list's add, edit and delete commands with the real main dialog and rule editor.
 #include "RuleTestSupport.h"
+#include "support/Driver.h"
 
 namespace {
 
@@ -259,6 +260,53 @@ TEST_F(RuleCommands, NothingSelectedShowsTheCommandsMessages) {
     EXPECT_EQ(driver.Finish(), 0); // and no editor opened
     EXPECT_EQ(driver.StepsRun(), 5u);
     EXPECT_EQ(dlg().RuleList().GetItemCount(), 1);
+}
+
+TEST_F(RuleCommands, TheApplyQuestionShowsEachCaptionOnOneLineAndFitsTheScreen) {
+    // Many windows of another program, their captions long and with a tab and CR LF.
+    qt::TargetWindows targets;
+    std::vector<qt::TargetSpec> specs(30);
+    for (size_t i = 0; i < specs.size(); ++i) {
+        specs[i].caption = L"apply " + std::to_wstring(i);
+        specs[i].cls = L"QxApplyTarget";
+    }
+    ASSERT_TRUE(targets.Start(specs));
+    const std::wstring caption = L"Inbox\tMail\r\nFake line " + std::wstring(400, L'W');
+    for (size_t i = 0; i < specs.size(); ++i)
+        ::SendMessageW(targets.Window(i), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+    CRule rule = Rule(L"", 0);
+    rule.m_strClass = L"QxApplyTarget";
+    rule.m_bMatchClass = TRUE;
+    rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = FALSE;
+    dlg().AppendRuleRow(rule);
+
+    std::wstring text;
+    RECT box{}, work{};
+    CDialogDriver driver({[&](HWND h) {
+        std::vector<wchar_t> buffer(65536);
+        ::GetDlgItemTextW(h, 0xFFFF, buffer.data(), static_cast<int>(buffer.size()));
+        text = buffer.data();
+        ::GetWindowRect(h, &box);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        ::GetMonitorInfoW(::MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), &monitor);
+        work = monitor.rcWork;
+        Press(h, IDCANCEL);
+    }});
+    dlg().SendMessage(WM_COMMAND, ID_POPUP_APPLY_RULES, 0);
+    EXPECT_EQ(driver.Finish(), 0);
+    ASSERT_EQ(driver.StepsRun(), 1u);
+
+    EXPECT_EQ(text.find(L"Fake line"), text.find(L"Inbox\\tMail\\r\\nFake line") + 15) << text;
+    EXPECT_EQ(text.find(L"\t"), std::wstring::npos);
+    // Every caption is cut, and the box is within the screen.
+    EXPECT_EQ(text.find(L"WWWW\r\n"), std::wstring::npos);
+    EXPECT_NE(text.find(L"W\u2026"), std::wstring::npos);
+    EXPECT_GE(box.top, work.top);
+    EXPECT_LE(box.bottom, work.bottom);
+    EXPECT_NE(text.find(L"more"), std::wstring::npos);
+    EXPECT_TRUE(targets.Closes().empty());
+    targets.Stop();
 }
 
 } // namespace

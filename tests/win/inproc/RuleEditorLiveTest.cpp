@@ -58,7 +58,8 @@ TEST(RuleEditorLive, CountsTheHelperWindowsTheRuleMatchesAndFollowsTheBoxes) {
     editor.m_pSource = &source;
     ASSERT_TRUE(editor.Create(IDD_AUTOCLOSE_WINDOW));
     std::wstring line = LineOf(editor.m_hWnd);
-    EXPECT_EQ(line.rfind(L"Matches 2 open windows: ", 0), 0u) << line;
+    EXPECT_EQ(line.find(L"Warning: it matches Quellix's own windows"), 0u) << line;
+    EXPECT_NE(line.find(L"Matches 2 open windows: "), std::wstring::npos) << line;
     EXPECT_NE(line.find(L"Live One"), std::wstring::npos) << line;
     EXPECT_NE(line.find(L"Live Two"), std::wstring::npos) << line;
     EXPECT_NE(line.find(L"own windows"), std::wstring::npos) << line;
@@ -68,6 +69,47 @@ TEST(RuleEditorLive, CountsTheHelperWindowsTheRuleMatchesAndFollowsTheBoxes) {
     EXPECT_EQ(line, L"Matches 1 open window: Live One");
 
     ::DestroyWindow(own);
+    targets.Stop();
+}
+
+TEST(RuleEditorLive, APatternMadeExactStaysEditableAndAnOffRuleIsCountedIfEnabled) {
+    qt::TargetWindows targets;
+    qt::TargetSpec one;
+    one.caption = L"Exact Again";
+    one.cls = L"QxLiveExact";
+    ASSERT_TRUE(targets.Start({one}));
+
+    // A rule of the rule list, not a window: its title is a pattern, its class exact.
+    CRule rule;
+    rule.m_strTitle = L"Exact*";
+    rule.m_titleMode = TextMode::Wildcard;
+    rule.m_strClass = L"QxLiveExact";
+    rule.m_bMatchTitle = TRUE;
+    rule.m_bMatchClass = TRUE;
+    rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = FALSE;
+    rule.m_bEnabled = FALSE;
+
+    CDlgAutoCloseWindow editor;
+    editor.m_pSource = &rule;
+    editor.m_bEdit = TRUE;
+    ASSERT_TRUE(editor.Create(IDD_AUTOCLOSE_WINDOW));
+    EXPECT_EQ(LineOf(editor.m_hWnd), L"Matches 1 open window if enabled: Exact Again");
+
+    HWND combo = ::GetDlgItem(editor.m_hWnd, IDC_COMBO_TITLE_MODE);
+    HWND edit = ::GetDlgItem(editor.m_hWnd, IDC_EDIT_TITLE);
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(TextMode::Is), 0);
+    ::SendMessageW(editor.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_COMBO_TITLE_MODE, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    wchar_t text[64] = {};
+    ::GetWindowTextW(edit, text, 64);
+    EXPECT_STREQ(text, L"Exact*");
+    EXPECT_EQ(::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY, 0);
+    EXPECT_EQ(LineOf(editor.m_hWnd), L"Matches no open window if enabled");
+    // The title typed is the exact title the rule then has.
+    ::SetWindowTextW(edit, L"Exact Again");
+    EXPECT_EQ(LineOf(editor.m_hWnd), L"Matches 1 open window if enabled: Exact Again");
+    ::SendMessageW(::GetDlgItem(editor.m_hWnd, IDC_CHECK_ENABLED), BM_CLICK, 0, 0);
+    EXPECT_EQ(LineOf(editor.m_hWnd), L"Matches 1 open window: Exact Again");
     targets.Stop();
 }
 

@@ -2,6 +2,7 @@
 // driven inside the test process under Wine's virtual desktop (which hosts the tray).
 #include "framework/win/App.h"
 #include "res/resource.h"
+#include "rules/DataFilePath.h"
 #include "support/Tray.h"
 #include "ui/win/QuellixDlg.h"
 #include "support/InProcessApp.h"
@@ -10,6 +11,7 @@
 
 #include <shellapi.h>
 
+#include <cwctype>
 #include <functional>
 #include <memory>
 #include <string>
@@ -421,6 +423,97 @@ TEST_F(TrayTest, TheTrayMenuIsThereEvenWhenAddingTheIconFailedAtStart) {
     SeenMenu menu = WithMenu([&] { Tray(WM_RBUTTONUP); });
     ASSERT_TRUE(menu.opened);
     EXPECT_EQ(menu.items, kTrayItems);
+}
+
+// The letters after "&" in one menu's items, with the first item that repeats one; empty when
+// every item has a letter of its own.
+std::wstring RepeatedMnemonic(const std::vector<std::wstring>& texts) {
+    std::wstring letters;
+    for (const std::wstring& text : texts) {
+        const size_t amp = text.find(L'&');
+        if (amp == std::wstring::npos || amp + 1 >= text.size())
+            continue;
+        const wchar_t letter = static_cast<wchar_t>(::towlower(text[amp + 1]));
+        if (letters.find(letter) != std::wstring::npos)
+            return text;
+        letters += letter;
+    }
+    return {};
+}
+
+std::vector<std::wstring> MenuTexts(HMENU menu) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[128] = {};
+        ::GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+BOOL CALLBACK CollectMenuId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR lp) {
+    reinterpret_cast<std::vector<UINT>*>(lp)->push_back(
+        static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
+TEST_F(TrayTest, EveryMenuGivesEachItemAMnemonicOfItsOwn) {
+    std::vector<UINT> ids;
+    ::EnumResourceNamesW(nullptr, RT_MENU, CollectMenuId, reinterpret_cast<LONG_PTR>(&ids));
+    EXPECT_GE(ids.size(), 4u);
+    for (UINT id : ids) {
+        HMENU bar = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+        ASSERT_NE(bar, nullptr) << id;
+        for (int i = 0; i < ::GetMenuItemCount(bar); ++i)
+            EXPECT_EQ(RepeatedMnemonic(MenuTexts(::GetSubMenu(bar, i))), L"") << "menu " << id;
+        ::DestroyMenu(bar);
+    }
+    // The rule list's menu names its switch by the rule's state: both texts keep their letter.
+    for (BOOL enabled : {TRUE, FALSE}) {
+        auto rule = std::make_unique<CRule>();
+        rule->m_strTitle = L"mnemonic";
+        rule->m_bEnabled = enabled;
+        m_dlg->AppendRuleRow(*rule);
+        HWND list = ::GetDlgItem(m_hwnd, IDC_LIST_RULES);
+        LVITEMW sel{};
+        sel.stateMask = sel.state = LVIS_SELECTED | LVIS_FOCUSED;
+        const int last = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) - 1;
+        ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(last),
+                       reinterpret_cast<LPARAM>(&sel));
+        SeenMenu menu = WithMenu([&] {
+            ::SendMessageW(m_hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list),
+                           MAKELPARAM(100, 100));
+        });
+        ASSERT_TRUE(menu.opened);
+        std::vector<std::wstring> texts;
+        for (const auto& item : menu.items)
+            texts.push_back(item.second);
+        EXPECT_EQ(RepeatedMnemonic(texts), L"") << (enabled ? "enabled" : "disabled");
+    }
+    // The rules added go with the dialog, not into the next test's file.
+    ::DestroyWindow(m_hwnd);
+    PumpOnce();
+    m_dlg.reset();
+    ::DeleteFileW(GetDataFilePath());
+}
+
+TEST_F(TrayTest, TheHistoryChosenWhileMinimisedComesBackInFront) {
+    Command(ID_POPUP_HIDE_TO_TRAY);
+    ASSERT_TRUE(PumpUntil([&] { return HiddenToTray(); }));
+    Command(ID_POPUP_HISTORY);
+    HWND history = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        history = ::FindWindowW(L"#32770", L"History - Quellix by Velmora");
+        return history != nullptr && ::IsWindowVisible(history);
+    }));
+    EXPECT_NE(::GetWindowLongW(history, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+    ::ShowWindow(history, SW_MINIMIZE);
+    ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(history) != FALSE; }));
+    Command(ID_POPUP_HISTORY);
+    EXPECT_TRUE(PumpUntil([&] {
+        return !::IsIconic(history) && ::IsWindowVisible(history) &&
+               ::GetForegroundWindow() == history;
+    }));
 }
 
 } // namespace
