@@ -77,6 +77,7 @@ add_executable(Quellix WIN32
   app/WinMain.cpp
   app/QuellixApp.cpp
   app/SingleInstance.cpp
+  app/PortableMode.cpp
   ${QUELLIX_RC}
   ${CMAKE_BINARY_DIR}/Manifest.rc
 )

@@ -18,8 +18,8 @@ void CQuellixDlg::SerializeRuleFile() {
 bool CQuellixDlg::SaveRules(bool report) {
     // Built anew each time: the data folder is created again if it was removed.
     const CString path = GetDataFilePath();
-    if (path.IsEmpty())
-        return false;
+    if (path.IsEmpty() || !DataFileWritable())
+        return false; // the start said once that nothing is kept
     const CRuleFile::CSaveResult result = m_ruleFile.Save(m_rules);
     if (!result.saved && report)
         MessageBox(result.message, AfxGetApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);

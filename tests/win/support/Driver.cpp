@@ -405,7 +405,8 @@ QuellixProcess::~QuellixProcess() {
 }
 
 bool QuellixProcess::Start(bool waitVisible, int showCommand) {
-    if (!m_process.Start(L"\"" + BinaryPath(L"Quellix.exe") + L"\"", showCommand))
+    const std::wstring exe = m_exe.empty() ? BinaryPath(L"Quellix.exe") : m_exe;
+    if (!m_process.Start(L"\"" + exe + L"\"", showCommand))
         return false;
     const DWORD pid = m_process.Id();
     bool found = WaitFor([&] {

@@ -106,6 +106,8 @@ public:
     ~QuellixProcess();
     // Starts it and waits until its main dialog exists (and, when asked, is visible).
     bool Start(bool waitVisible = true, int showCommand = SW_SHOWNORMAL);
+    // The exe that Start runs, instead of the build's (a copy of it elsewhere).
+    void SetProgram(const std::wstring& exe) { m_exe = exe; }
     HWND Main() const { return m_main; }
     DWORD Pid() const { return m_process.Id(); }
     Process& GetProcess() { return m_process; }
@@ -123,6 +125,7 @@ public:
 private:
     Process m_process;
     HWND m_main = nullptr;
+    std::wstring m_exe;
 };
 
 struct LoggedEvent {
