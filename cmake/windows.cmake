@@ -59,6 +59,7 @@ add_library(quellix_app STATIC
   ui/win/RuleList.cpp
   ui/win/RuleListFile.cpp
   ui/win/Moments.cpp
+  ui/win/Policies.cpp
   ui/win/HistoryDlg.cpp
 )
 target_link_libraries(quellix_app PUBLIC quellix_framework quellix_win uuid)

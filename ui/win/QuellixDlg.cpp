@@ -67,7 +67,8 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Raw<&CQuellixDlg::OnEndSession>(WM_ENDSESSION),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
-           OnMomentsMsg(msg, wp, lp, result) || CDialog::OnWndMsg(msg, wp, lp, result);
+           OnMomentsMsg(msg, wp, lp, result) || OnPolicyMsg(msg, wp, lp, result) ||
+           CDialog::OnWndMsg(msg, wp, lp, result);
 }
 
 void CQuellixDlg::DoDataExchange(CDataExchange* pDX) {
@@ -121,6 +122,7 @@ BOOL CQuellixDlg::OnInitDialog() {
     m_menuHelp.LoadMenu(IDR_HELP);
 
     RestorePlacement();
+    m_policies = ReadPolicies();
     SerializeRuleFile();
     m_watcher.Install(m_hWnd);
     InitMoments();

@@ -12,6 +12,7 @@
 #include "rules/RecordColumns.h"
 #include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
+#include "ui/Policies.h"
 
 #include <map>
 #include <memory>
@@ -63,6 +64,13 @@ public:
     void SerializeRuleFile();
     // Saves the rule set to Data.dat; a failure is shown when `report` is set.
     bool SaveRules(bool report);
+    // After a policy changed which rules there are: the rule set is loaded again.
+    void ReloadRules();
+
+    // Policies (ui/win/Policies.cpp)
+    // Puts policies in force that differ from those in force: Pause, and which rules load.
+    void ApplyPolicies(const CPolicies& policies);
+    const CPolicies& GetPolicies() const { return m_policies; }
 
     // When rules act, history, pause and apply (ui/win/Moments.cpp)
     // After the rules are loaded and the watcher installed: history and the stored pause.
@@ -165,6 +173,12 @@ protected:
     // Foreground watcher (ui/win/QuellixDlg.cpp): the status line shows its reports.
     void ShowForegroundReport(const CString& report) override;
 
+    // Policies (ui/win/Policies.cpp)
+    bool OnPolicyMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+    // True, after saying so, when the user may have no rules of their own.
+    bool RefuseUserRules();
+
     // When rules act, history, pause and apply (ui/win/Moments.cpp)
     bool OnMomentsMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void LogAction(const void* rule, CActionEntry entry) override;
@@ -201,6 +215,7 @@ protected:
     BOOL m_bRememberLayout = 0;
     // Set when the system ends the program: the state is saved then, and no message may show.
     bool m_bEndedBySystem = false;
+    CPolicies m_policies;
     CRuleSet m_rules;
     CRuleFile m_ruleFile{CString()};
     CWatcher m_watcher{m_rules, *this};
@@ -215,3 +230,5 @@ inline constexpr UINT kTrayIconId = 90;
 inline constexpr UINT kTrayCallbackMsg = WM_USER + 1;
 // The id of the shell's registered "TaskbarCreated" message.
 extern UINT g_uTaskbarCreatedMsg;
+// The policies under HKEY_LOCAL_MACHINE, as they are now.
+CPolicies ReadPolicies();

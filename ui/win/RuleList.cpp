@@ -105,6 +105,8 @@ void CQuellixDlg::OnToggleRule() {
 }
 
 void CQuellixDlg::OnAutoCloseSelectedWindow() {
+    if (RefuseUserRules())
+        return;
     const int row = SelectedRow(m_listWindows);
     CWindowInfo* source = GetListedWindow(row);
     if (source == nullptr) {

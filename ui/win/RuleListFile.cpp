@@ -6,8 +6,8 @@
 
 void CQuellixDlg::SerializeRuleFile() {
     const CString path = GetDataFilePath();
-    if (path.IsEmpty())
-        return; // nowhere to keep rules: skip without a message
+    if (path.IsEmpty() || !m_policies.bAllowUserRules)
+        return; // nowhere to keep rules, or none allowed: skip without a message
     m_ruleFile = CRuleFile(path);
     const CRuleFile::CLoadResult result = m_ruleFile.Load(m_rules);
     ShowRuleCount();
@@ -18,10 +18,21 @@ void CQuellixDlg::SerializeRuleFile() {
 bool CQuellixDlg::SaveRules(bool report) {
     // Built anew each time: the data folder is created again if it was removed.
     const CString path = GetDataFilePath();
-    if (path.IsEmpty() || !DataFileWritable())
-        return false; // the start said once that nothing is kept
+    if (path.IsEmpty() || !DataFileWritable() || !m_policies.bAllowUserRules)
+        return false; // the start said once that nothing is kept; or the file is left as it is
     const CRuleFile::CSaveResult result = m_ruleFile.Save(m_rules);
     if (!result.saved && report)
         MessageBox(result.message, AfxGetApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
     return result.saved;
+}
+
+void CQuellixDlg::ReloadRules() {
+    for (int i = 0; i < m_rules.GetCount(); ++i) {
+        m_watcher.CancelPendingClose(m_rules.GetAt(i));
+        m_history.ForgetRule(&m_rules.GetAt(i));
+    }
+    m_listRules.SetItemCountEx(0);
+    m_rules.Clear();
+    SerializeRuleFile();
+    m_watcher.UpdateHooks();
 }

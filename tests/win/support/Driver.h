@@ -29,8 +29,14 @@ long long NowMs();
 std::wstring BinaryDir();
 std::wstring BinaryPath(const wchar_t* fileName);
 
-// The profile key and the data folder, as a fresh machine has them: absent.
+// The profile key, the administrator's policies and the data folder, as a fresh machine has
+// them: absent.
 void ResetProfile();
+// A policy value under HKLM\SOFTWARE\Policies\Velmora\Quellix.
+void SetPolicy(const wchar_t* name, DWORD value);
+void SetPolicyText(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ);
+// Says that policies changed, as Group Policy does after it applied them.
+void AnnouncePolicyChange();
 std::wstring DataFolder();
 std::wstring DataFilePath();
 void ResetDataFolder();

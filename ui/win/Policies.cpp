@@ -1,0 +1,89 @@
+// The main dialog under its administrator's policies: read at start and whenever the system
+// says policies changed, and what each takes away (Pause, the user's own rules) or adds (the
+// organisation's rule file).
+#include "QuellixDlg.h"
+
+#include "framework/win/MessageMap.h"
+#include "ui/Policies.h"
+#include "ui/win/SettingsStore.h"
+
+#include <string>
+
+namespace {
+
+CPolicyData ReadPolicyValue(HKEY key, const WCHAR* name) {
+    CPolicyData data;
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return data;
+    std::wstring bytes(size / sizeof(WCHAR) + 1, L'\0');
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()),
+                           &size) != ERROR_SUCCESS)
+        return data;
+    if (type == REG_DWORD && size == sizeof(DWORD)) {
+        data.type = CPolicyData::Type::Number;
+        std::memcpy(&data.number, bytes.data(), sizeof(DWORD));
+    } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        data.type = CPolicyData::Type::String;
+        data.text = bytes.c_str(); // up to the first zero, stored or not
+        if (type == REG_EXPAND_SZ) {
+            std::wstring expanded(32768, L'\0');
+            const DWORD n = ::ExpandEnvironmentStringsW(data.text, expanded.data(),
+                                                        static_cast<DWORD>(expanded.size()));
+            data.text = n > 0 && n <= expanded.size() ? expanded.c_str() : L"";
+        }
+    } else {
+        data.type = CPolicyData::Type::Other;
+    }
+    return data;
+}
+
+} // namespace
+
+CPolicies ReadPolicies() {
+    CPolicies policies;
+    // Policies is one of the keys that 32-bit programs share with 64-bit ones; asking for the
+    // 64-bit view says so, and is the same key on a 32-bit Windows.
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Policies::kKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                        &opened) != ERROR_SUCCESS)
+        return policies;
+    CRegKey key(opened);
+    for (const WCHAR* name : kPolicyNames)
+        policies.Apply(name, ReadPolicyValue(key.Get(), name));
+    return policies;
+}
+
+bool CQuellixDlg::OnPolicyMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    using M = CMessageMap<CQuellixDlg>;
+    static const M::Entry messageMap[] = {
+        M::Raw<&CQuellixDlg::OnSettingChange>(WM_SETTINGCHANGE),
+    };
+    return M::Dispatch(messageMap, *this, msg, wp, lp, result);
+}
+
+LRESULT CQuellixDlg::OnSettingChange(WPARAM, LPARAM lp) {
+    const auto* area = reinterpret_cast<const WCHAR*>(lp);
+    if (area != nullptr && ::lstrcmpiW(area, Policies::kChangeArea) == 0)
+        ApplyPolicies(ReadPolicies());
+    return 0;
+}
+
+void CQuellixDlg::ApplyPolicies(const CPolicies& policies) {
+    const bool rulesChanged = policies.bAllowUserRules != m_policies.bAllowUserRules ||
+                              policies.strRulesFile != m_policies.strRulesFile;
+    m_policies = policies;
+    if (!m_policies.bAllowPause && m_watcher.IsPaused())
+        m_watcher.SetPaused(false);
+    ShowPauseState();
+    if (rulesChanged)
+        ReloadRules();
+}
+
+bool CQuellixDlg::RefuseUserRules() {
+    if (m_policies.bAllowUserRules)
+        return false;
+    MessageBox(L"Your administrator does not allow rules of your own on this computer.", nullptr,
+               MB_OK | MB_ICONINFORMATION);
+    return true;
+}
