@@ -25,3 +25,12 @@ void CPolicies::Apply(StringView name, const CPolicyData& value) {
         strRulesFile = value.type == CPolicyData::Type::String ? CString(Trimmed(value.text.View()))
                                                                : CString();
 }
+
+CString ManagedRuleLabel(StringView name) {
+    CString label(_T("Managed"));
+    if (!name.empty()) {
+        label += _T(": ");
+        label += name;
+    }
+    return label;
+}

@@ -45,3 +45,6 @@ struct CPolicies {
 // The names that Apply knows, in the order they are read.
 inline constexpr const WCHAR16* kPolicyNames[] = {Policies::kAllowPause, Policies::kAllowUserRules,
                                                   Policies::kRulesFile};
+
+// How a rule of the organisation's file is named in the rule list and the History.
+CString ManagedRuleLabel(StringView name);

@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "rules/RuleCells.h"
 #include "ui/MatchText.h"
+#include "ui/Policies.h"
 #include "ui/win/HistoryDlg.h"
 #include "ui/win/SettingsStore.h"
 
@@ -90,6 +91,9 @@ void CQuellixDlg::EndMoments() {
 }
 
 void CQuellixDlg::LogAction(const void* rule, CActionEntry entry) {
+    for (int i = 0; i < m_nManagedRules; ++i)
+        if (rule == &m_rules.GetAt(i))
+            entry.strRuleName = ManagedRuleLabel(entry.strRuleName.View());
     m_history.LogAction(rule, std::move(entry));
 }
 

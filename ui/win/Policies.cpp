@@ -3,6 +3,7 @@
 // organisation's rule file).
 #include "QuellixDlg.h"
 
+#include "framework/win/App.h"
 #include "framework/win/MessageMap.h"
 #include "ui/Policies.h"
 #include "ui/win/SettingsStore.h"
@@ -86,4 +87,44 @@ bool CQuellixDlg::RefuseUserRules() {
     MessageBox(L"Your administrator does not allow rules of your own on this computer.", nullptr,
                MB_OK | MB_ICONINFORMATION);
     return true;
+}
+
+bool CQuellixDlg::RefuseManagedRule(int row, const WCHAR* what) {
+    if (!IsManagedRule(row))
+        return false;
+    CString text;
+    text.Format(L"This rule is managed by your organisation: it cannot be %s here.\n\nIt comes "
+                L"from the rule file %s, which your administrator set.",
+                what, m_policies.strRulesFile);
+    MessageBox(text, nullptr, MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
+void CQuellixDlg::LoadManagedRules() {
+    m_nManagedRules = 0;
+    if (m_policies.strRulesFile.IsEmpty())
+        return;
+    CRuleFile file(m_policies.strRulesFile);
+    CRuleFile::CLoadResult result = file.Load(m_rules);
+    if (result.status == CRuleFile::LoadStatus::Loaded) {
+        m_nManagedRules = m_rules.GetCount();
+        m_strReportedManagedFile.Empty();
+        return;
+    }
+    // All of it or nothing: the organisation's rules are not applied in part.
+    m_rules.Clear(); // they are the first: nothing else is in the set yet
+    if (m_strReportedManagedFile == m_policies.strRulesFile)
+        return; // said once for this file
+    m_strReportedManagedFile = m_policies.strRulesFile;
+    CString text;
+    text.Format(L"The rule file that your administrator set for Quellix cannot be read completely, "
+                L"so none of its rules are used:\n%s",
+                m_policies.strRulesFile);
+    if (result.status == CRuleFile::LoadStatus::Missing) {
+        text += L"\n\nThe file does not exist.";
+    } else if (!result.message.IsEmpty()) {
+        text += L"\n\n";
+        text += result.message.View().substr(0, result.message.View().find(L"\n\n"));
+    }
+    MessageBox(text, AfxGetApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
 }

@@ -66,6 +66,9 @@ public:
     bool SaveRules(bool report);
     // After a policy changed which rules there are: the rule set is loaded again.
     void ReloadRules();
+    // The first rules of the set come from the organisation's rule file: Quellix neither
+    // changes nor saves them.
+    bool IsManagedRule(int row) const { return row >= 0 && row < m_nManagedRules; }
 
     // Policies (ui/win/Policies.cpp)
     // Puts policies in force that differ from those in force: Pause, and which rules load.
@@ -178,6 +181,11 @@ protected:
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
     // True, after saying so, when the user may have no rules of their own.
     bool RefuseUserRules();
+    // True, after saying so, when the rule at `row` is managed and cannot be `what`.
+    bool RefuseManagedRule(int row, const WCHAR* what);
+    // Loads the organisation's rule file named by the policy, if any, as the first rules; a
+    // file that cannot be read completely is said once and left out.
+    void LoadManagedRules();
 
     // When rules act, history, pause and apply (ui/win/Moments.cpp)
     bool OnMomentsMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -216,6 +224,8 @@ protected:
     // Set when the system ends the program: the state is saved then, and no message may show.
     bool m_bEndedBySystem = false;
     CPolicies m_policies;
+    int m_nManagedRules = 0;
+    CString m_strReportedManagedFile; // the managed file whose failure was said
     CRuleSet m_rules;
     CRuleFile m_ruleFile{CString()};
     CWatcher m_watcher{m_rules, *this};

@@ -4,6 +4,7 @@
 
 #include "ui/win/SettingsStore.h"
 #include "res/resource.h"
+#include "ui/Policies.h"
 #include "rules/RuleCells.h"
 #include "ui/win/RuleEditorDlg.h"
 #include "rules/WindowInfo.h"
@@ -53,11 +54,12 @@ void CQuellixDlg::OnGetRuleCell(NMHDR* nmhdr, LRESULT* result) {
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(nmhdr)->item;
     *result = 0;
     if (const CWindowInfo* rule = GetRule(item.iItem))
-        SetDispInfoText(item,
-                        (item.iSubItem == 0                  ? RowNumberText(item.iItem)
-                         : item.iSubItem == kRuleColumnCount ? ClosedCellText(item.iItem)
-                                                             : RuleCellText(*rule, item.iSubItem))
-                            .View());
+        SetDispInfoText(item, (item.iSubItem == 0                  ? RowNumberText(item.iItem)
+                               : item.iSubItem == kRuleColumnCount ? ClosedCellText(item.iItem)
+                               : item.iSubItem == kRuleNameColumn && IsManagedRule(item.iItem)
+                                   ? ManagedRuleLabel(rule->m_strName.View())
+                                   : RuleCellText(*rule, item.iSubItem))
+                                  .View());
 }
 
 void CQuellixDlg::OnRuleListCustomDraw(NMHDR* nmhdr, LRESULT* result) {
@@ -80,7 +82,8 @@ void CQuellixDlg::OnRuleListMenu(POINT point) {
     if (!menu.LoadMenu(IDR_RULE_POPUP))
         return;
     HMENU popup = menu.GetSubMenu(0);
-    const UINT ifRule = rule != nullptr ? MF_ENABLED : MF_GRAYED;
+    const UINT ifRule =
+        rule != nullptr && !IsManagedRule(SelectedRow(m_listRules)) ? MF_ENABLED : MF_GRAYED;
     for (UINT id : {ID_RULE_EDIT, ID_RULE_TOGGLE, ID_RULE_DELETE})
         ::EnableMenuItem(popup, id, MF_BYCOMMAND | ifRule);
     ::ModifyMenuW(popup, ID_RULE_TOGGLE, MF_BYCOMMAND | MF_STRING | ifRule, ID_RULE_TOGGLE,
@@ -94,7 +97,7 @@ void CQuellixDlg::OnRuleListMenu(POINT point) {
 void CQuellixDlg::OnToggleRule() {
     const int row = SelectedRow(m_listRules);
     const CWindowInfo* rule = GetRule(row);
-    if (rule == nullptr)
+    if (rule == nullptr || RefuseManagedRule(row, rule->m_bEnabled ? L"disabled" : L"enabled"))
         return;
     std::unique_ptr<CWindowInfo> values = rule->CopyForRule();
     values->m_bEnabled = !rule->m_bEnabled;
@@ -135,6 +138,8 @@ void CQuellixDlg::OnBnClickedEdit() {
         ::SetFocus(m_listRules);
         return;
     }
+    if (RefuseManagedRule(row, L"edited"))
+        return;
     CDlgAutoCloseWindow editor(this);
     editor.m_pSource = rule;
     editor.m_bEdit = TRUE;
@@ -151,6 +156,8 @@ void CQuellixDlg::OnBnClickedDeleteRecord() {
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
+    if (RefuseManagedRule(row, L"deleted"))
+        return;
     m_watcher.CancelPendingClose(*GetRule(row));
     m_history.ForgetRule(GetRule(row));
     m_rules.Remove(row);

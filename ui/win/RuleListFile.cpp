@@ -5,9 +5,12 @@
 #include "rules/DataFilePath.h"
 
 void CQuellixDlg::SerializeRuleFile() {
+    LoadManagedRules();
     const CString path = GetDataFilePath();
-    if (path.IsEmpty() || !m_policies.bAllowUserRules)
+    if (path.IsEmpty() || !m_policies.bAllowUserRules) {
+        ShowRuleCount();
         return; // nowhere to keep rules, or none allowed: skip without a message
+    }
     m_ruleFile = CRuleFile(path);
     const CRuleFile::CLoadResult result = m_ruleFile.Load(m_rules);
     ShowRuleCount();
@@ -20,7 +23,15 @@ bool CQuellixDlg::SaveRules(bool report) {
     const CString path = GetDataFilePath();
     if (path.IsEmpty() || !DataFileWritable() || !m_policies.bAllowUserRules)
         return false; // the start said once that nothing is kept; or the file is left as it is
-    const CRuleFile::CSaveResult result = m_ruleFile.Save(m_rules);
+    // The user's rules only: the organisation's are never written.
+    CRuleSet own;
+    const CRuleSet* rules = &m_rules;
+    if (m_nManagedRules > 0) {
+        for (int i = m_nManagedRules; i < m_rules.GetCount(); ++i)
+            own.Add(m_rules.GetAt(i).CopyForRule());
+        rules = &own;
+    }
+    const CRuleFile::CSaveResult result = m_ruleFile.Save(*rules);
     if (!result.saved && report)
         MessageBox(result.message, AfxGetApp()->m_strAppName, MB_OK | MB_ICONEXCLAMATION);
     return result.saved;
@@ -33,6 +44,7 @@ void CQuellixDlg::ReloadRules() {
     }
     m_listRules.SetItemCountEx(0);
     m_rules.Clear();
+    m_nManagedRules = 0;
     SerializeRuleFile();
     m_watcher.UpdateHooks();
 }
