@@ -101,6 +101,34 @@ TEST_F(PortableMode, SettingsAndRulesStayBesideTheProgramAndComeBack) {
     ASSERT_TRUE(again.Exit());
     EXPECT_FALSE(ProfileKeyExists());
     EXPECT_FALSE(Exists(DataFolder()));
+
+    // A folder that cannot be written (here: the file held by another program) is said once;
+    // changes then live in memory, and both files stay as they are.
+    const std::vector<BYTE> iniBytes = ReadFileBytes(Path(L"Quellix.ini"));
+    const std::vector<BYTE> rulesBytes = ReadFileBytes(Path(L"Data.dat"));
+    HANDLE held = ::CreateFileW(Path(L"Quellix.ini").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    QuellixProcess stuck;
+    stuck.SetProgram(Path(L"Quellix.exe"));
+    std::wstring said;
+    ASSERT_TRUE(stuck.StartPastMessage(&said));
+    EXPECT_NE(said.find(L"cannot write to its folder"), std::wstring::npos) << said;
+    RemoteListView kept = stuck.List(1000);
+    ASSERT_TRUE(WaitFor([&] { return kept.Count() == 1; })) << "the rules that are there are read";
+    SetCheck(stuck.Main(), 1005, false);
+    stuck.Click(1005);
+    kept.Select(0);
+    stuck.Click(1015);
+    ASSERT_TRUE(WaitFor([&] { return kept.Count() == 0; }));
+    EXPECT_FALSE(WaitFor([&] { return FindDialog(stuck.Pid(), kAppTitle, stuck.Main()); }, 1000))
+        << "said once: no save reports its failure";
+    ASSERT_TRUE(stuck.Exit());
+    ::CloseHandle(held);
+    EXPECT_EQ(ReadFileBytes(Path(L"Quellix.ini")), iniBytes);
+    EXPECT_EQ(ReadFileBytes(Path(L"Data.dat")), rulesBytes);
+    EXPECT_FALSE(ProfileKeyExists());
+    EXPECT_FALSE(Exists(DataFolder()));
 }
 
 } // namespace

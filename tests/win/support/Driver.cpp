@@ -423,11 +423,19 @@ QuellixProcess::~QuellixProcess() {
 }
 
 bool QuellixProcess::Start(bool waitVisible, int showCommand) {
+    return StartPastMessage(nullptr, waitVisible, showCommand);
+}
+
+bool QuellixProcess::StartPastMessage(std::wstring* message, bool waitVisible, int showCommand) {
     const std::wstring exe = m_exe.empty() ? BinaryPath(L"Quellix.exe") : m_exe;
     if (!m_process.Start(L"\"" + exe + L"\"", showCommand))
         return false;
     const DWORD pid = m_process.Id();
     bool found = WaitFor([&] {
+        if (HWND box = message != nullptr ? FindDialog(pid, kAppTitle) : nullptr) {
+            *message += MessageBoxText(box);
+            ClickButton(box, IDOK);
+        }
         for (HWND hwnd : WindowsOfProcess(pid))
             if (TextOf(hwnd) == kAppTitle && ::GetDlgItem(hwnd, 1001) != nullptr) {
                 m_main = hwnd;

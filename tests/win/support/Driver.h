@@ -112,6 +112,10 @@ public:
     ~QuellixProcess();
     // Starts it and waits until its main dialog exists (and, when asked, is visible).
     bool Start(bool waitVisible = true, int showCommand = SW_SHOWNORMAL);
+    // The same, where a message box comes before the main dialog: its text is added to
+    // `message`, and it is answered with OK.
+    bool StartPastMessage(std::wstring* message, bool waitVisible = true,
+                          int showCommand = SW_SHOWNORMAL);
     // The exe that Start runs, instead of the build's (a copy of it elsewhere).
     void SetProgram(const std::wstring& exe) { m_exe = exe; }
     HWND Main() const { return m_main; }
