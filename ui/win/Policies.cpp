@@ -59,6 +59,8 @@ bool CQuellixDlg::OnPolicyMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     using M = CMessageMap<CQuellixDlg>;
     static const M::Entry messageMap[] = {
         M::Raw<&CQuellixDlg::OnSettingChange>(WM_SETTINGCHANGE),
+        M::Raw<&CQuellixDlg::OnReloadRules>(kReloadRulesMsg),
+        M::Raw<&CQuellixDlg::OnEnable>(WM_ENABLE),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result);
 }
@@ -78,7 +80,23 @@ void CQuellixDlg::ApplyPolicies(const CPolicies& policies) {
         m_watcher.SetPaused(false);
     ShowPauseState();
     if (rulesChanged)
+        PostMessage(kReloadRulesMsg);
+}
+
+// The rules are loaded again only from the program's own loop: a command that runs a modal
+// loop (the editor, a question) may hold a rule while its loop takes this message.
+LRESULT CQuellixDlg::OnReloadRules(WPARAM, LPARAM) {
+    m_bReloadPending = !::IsWindowEnabled(m_hWnd);
+    if (!m_bReloadPending)
         ReloadRules();
+    return 0;
+}
+
+LRESULT CQuellixDlg::OnEnable(WPARAM enabled, LPARAM) {
+    // Posted: the command that opened the modal window has not returned yet.
+    if (enabled && m_bReloadPending)
+        PostMessage(kReloadRulesMsg);
+    return 0;
 }
 
 bool CQuellixDlg::RefuseUserRules() {

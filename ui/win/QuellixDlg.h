@@ -179,6 +179,8 @@ protected:
     // Policies (ui/win/Policies.cpp)
     bool OnPolicyMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReloadRules(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEnable(WPARAM wParam, LPARAM lParam);
     // True, after saying so, when the user may have no rules of their own.
     bool RefuseUserRules();
     // True, after saying so, when the rule at `row` is managed and cannot be `what`.
@@ -225,6 +227,7 @@ protected:
     bool m_bEndedBySystem = false;
     CPolicies m_policies;
     int m_nManagedRules = 0;
+    bool m_bReloadPending = false;    // a policy changed the rules while a modal window was open
     CString m_strReportedManagedFile; // the managed file whose failure was said
     CRuleSet m_rules;
     CRuleFile m_ruleFile{CString()};
@@ -238,6 +241,8 @@ extern CQuellixDlg* g_pMainDlg;
 // The tray icon's id, and the message that it sends the main dialog.
 inline constexpr UINT kTrayIconId = 90;
 inline constexpr UINT kTrayCallbackMsg = WM_USER + 1;
+// Posted to itself when a policy changed which rules there are.
+inline constexpr UINT kReloadRulesMsg = WM_APP + 1;
 // The id of the shell's registered "TaskbarCreated" message.
 extern UINT g_uTaskbarCreatedMsg;
 // The policies under HKEY_LOCAL_MACHINE, as they are now.

@@ -119,7 +119,7 @@ void CQuellixDlg::OnAutoCloseSelectedWindow() {
     }
     CDlgAutoCloseWindow editor(this);
     editor.m_pSource = source;
-    if (editor.DoModal() != IDOK)
+    if (editor.DoModal() != IDOK || RefuseUserRules()) // the policy may come meanwhile
         return;
     AppendRuleRow(editor.TakeNewRule());
     SaveRules(true);

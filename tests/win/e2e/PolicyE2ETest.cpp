@@ -9,6 +9,7 @@ using namespace qt;
 namespace {
 
 constexpr int kRuleList = 1000, kWindowList = 1001, kAutoClose = 1007, kDelete = 1015;
+constexpr int kEdit = 1016;
 constexpr int kNameColumn = 11;
 
 // A rule file of exact-class rules, written out by hand in the file's layout.
@@ -107,7 +108,20 @@ TEST_F(PolicyEndToEnd, AllowUserRulesZeroLeavesTheUsersRuleInactiveAndItsFileAsI
     EXPECT_TRUE(WaitFor([&] { return lifted.List(kRuleList).Count() == 1; }));
     ASSERT_TRUE(targets.MakeForeground(0));
     EXPECT_TRUE(targets.WaitCloses(1, 5000));
-    lifted.Exit();
+
+    // Taken away while the rule is being edited: the rules change once the editor is closed.
+    RemoteListView rules = lifted.List(kRuleList);
+    rules.Select(0);
+    lifted.Click(kEdit);
+    HWND editor = lifted.WaitDialog(L"Edit Auto Close Window Info - Quellix by Velmora");
+    ASSERT_NE(editor, nullptr);
+    SetPolicy(L"AllowUserRules", 0);
+    AnnouncePolicyChange();
+    EXPECT_FALSE(WaitFor([&] { return rules.Count() != 1; }, 1000));
+    ClickButton(editor, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return rules.Count() == 0; }));
+    EXPECT_TRUE(lifted.Exit());
+    EXPECT_EQ(ReadFileBytes(DataFilePath()), userFile);
 }
 
 TEST_F(PolicyEndToEnd, AManagedRuleFileComesFirstClosesItsWindowAndIsNeverChangedOrSaved) {
