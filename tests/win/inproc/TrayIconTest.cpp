@@ -446,15 +446,20 @@ TEST(PausePolicy, AllowPauseZeroGreysPauseInBothMenusAndIgnoresTheCommand) {
     ::ShowWindow(hwnd, SW_SHOW);
     ::SetForegroundWindow(hwnd);
     PumpOnce();
+    // Each menu is seen gone before the next one opens.
+    const auto closed = [](SeenMenu menu) {
+        PumpUntil([] { return FindPopupMenu(::GetCurrentProcessId()) == nullptr; });
+        return menu;
+    };
     const auto popup = [&] {
-        return WithMenu([&] {
+        return closed(WithMenu([&] {
             ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MENU_BUTTON, BN_CLICKED),
                            reinterpret_cast<LPARAM>(::GetDlgItem(hwnd, IDC_MENU_BUTTON)));
-        });
+        }));
     };
     const auto tray = [&] {
-        return WithMenu(
-            [&] { ::SendMessageW(hwnd, qt::kTrayCallbackMsg, qt::kTrayIconId, WM_RBUTTONUP); });
+        return closed(WithMenu(
+            [&] { ::SendMessageW(hwnd, qt::kTrayCallbackMsg, qt::kTrayIconId, WM_RBUTTONUP); }));
     };
     const std::vector<UINT> pause{ID_POPUP_PAUSE};
     EXPECT_FALSE(dlg->Watcher().IsPaused()) << "the remembered pause is not honoured";
