@@ -1,5 +1,7 @@
 #include "QuellixApp.h"
 
+#include "PortableMode.h"
+
 #include "ui/win/SettingsStore.h"
 #include "res/resource.h"
 
@@ -46,6 +48,7 @@ BOOL CQuellixApp::InitInstance() {
     AfxOleInit();
     AfxEnableControlContainer();
     SetRegistryKey(L"Velmora");
+    StartPortableMode(*this);
 
     m_pMainWnd = &m_dlgMain;
     if (!m_dlgMain.Create(IDD_QUELLIX_DIALOG)) {

@@ -62,6 +62,7 @@ add_library(quellix_app STATIC
   ui/win/ApplyRules.cpp
   ui/win/ListKeys.cpp
   ui/win/Pause.cpp
+  ui/win/Policies.cpp
   ui/win/HistoryDlg.cpp
 )
 target_link_libraries(quellix_app PUBLIC quellix_framework quellix_win uuid)
@@ -80,6 +81,7 @@ add_executable(Quellix WIN32
   app/WinMain.cpp
   app/QuellixApp.cpp
   app/SingleInstance.cpp
+  app/PortableMode.cpp
   ${QUELLIX_RC}
   ${CMAKE_BINARY_DIR}/Manifest.rc
 )

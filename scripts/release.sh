@@ -4,7 +4,14 @@
 #   Quellix-<version>-<arch>.zip   Quellix.exe, quellix-rules.exe (when the tree has that
 #                                  program), README.txt, SHA256SUMS
 #   Quellix-<version>-<arch>.msi   the Windows Installer package (scripts/make-msi.sh)
-# and dist/SHA256SUMS over them. The version is the project's (CMakeLists.txt).
+# then Quellix-<version>-policy.zip (the policy templates of packaging/policy/, for Group Policy
+# and MDMs: Quellix.admx, en-US/Quellix.adml), and dist/SHA256SUMS over them. The version is the project's (CMakeLists.txt). From the files
+# of both architectures it then writes the package managers' manifests (scripts/manifests.py):
+#   dist/winget/manifests/v/Velmora/Quellix/<version>/   winget (schema 1.10.0)
+#   dist/scoop/quellix.json                                Scoop
+# Their download addresses come from QUELLIX_DOWNLOAD_URL, the address of the folder that will
+# hold a release's files ("$version" in it stands for the version; a placeholder by default),
+# their home page from QUELLIX_HOMEPAGE.
 #
 #   scripts/release.sh [--check] [--arch x86|x64]
 #
@@ -34,6 +41,8 @@ version=$(sed -n 's/^project(Quellix VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "release.sh: no version in CMakeLists.txt" >&2; exit 1; }
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC
+download=${QUELLIX_DOWNLOAD_URL:-'https://downloads.example.com/quellix/$version'}
+homepage=${QUELLIX_HOMEPAGE:-https://quellix.example.com/}
 signed=""
 [ -n "${QUELLIX_SIGN_PKCS12:-}${QUELLIX_SIGN_CERT:-}" ] && signed=1
 uiaccess=${QUELLIX_UIACCESS:-$([ -n "$signed" ] && echo ON || echo OFF)}
@@ -103,7 +112,19 @@ for arch in "${arches[@]}"; do
     scripts/sign.sh "dist/$name.msi"
   fi
 done
+policy=build/release/policy
+rm -rf "$policy" && mkdir -p "$policy/en-US"
+cp packaging/policy/Quellix.admx "$policy/"
+cp packaging/policy/en-US/Quellix.adml "$policy/en-US/"
+chmod 644 "$policy/Quellix.admx" "$policy/en-US/Quellix.adml"
+touch -d "@$SOURCE_DATE_EPOCH" "$policy/Quellix.admx" "$policy/en-US/Quellix.adml"
+rm -f "dist/Quellix-$version-policy.zip"
+(cd "$policy" && zip -X -D -q "$root/dist/Quellix-$version-policy.zip" Quellix.admx en-US/Quellix.adml)
 (cd dist && sha256sum Quellix-"$version"-*.zip Quellix-"$version"-*.msi >SHA256SUMS)
+if [ -f "dist/Quellix-$version-x86.zip" ] && [ -f "dist/Quellix-$version-x64.zip" ]; then
+  rm -rf dist/winget dist/scoop
+  python3 scripts/manifests.py write dist "$version" "$download" "$homepage"
+fi
 ls -l dist
 
 if [ -n "$check" ]; then

@@ -29,6 +29,9 @@ if [ "${1:-}" = release ]; then
   have openssl || need+=(openssl)
   have zip || need+=(zip)
   have unzip || need+=(unzip)
+  # The manifests' check: the schemas' validator and a YAML reader.
+  python3 -c 'import jsonschema' 2>/dev/null || need+=(python3-jsonschema)
+  python3 -c 'import yaml' 2>/dev/null || need+=(python3-yaml)
 fi
 
 SUDO=""

@@ -1,6 +1,7 @@
 #include "App.h"
 
 #include "framework/Exception.h"
+#include "framework/DiskFile.h"
 
 #include <ole2.h>
 
@@ -136,6 +137,43 @@ void CWinApp::SetRegistryKey(const WCHAR* company) {
     m_strRegistryKey = company;
 }
 
+void CWinApp::SetProfileFile(const CString& path, bool writable) {
+    m_strProfileFile = path;
+    m_bProfileFileWritable = writable;
+    std::string bytes;
+    try {
+        CDiskFile file;
+        if (file.Open(path, CDiskFile::modeRead)) {
+            bytes.resize(static_cast<size_t>(file.GetLength()));
+            bytes.resize(file.Read(bytes.data(), static_cast<UINT>(bytes.size())));
+        }
+    } catch (const CException&) {
+        bytes.clear(); // unreadable: the defaults
+    }
+    m_iniProfile = CIniText(IniTextFromBytes(bytes).View());
+}
+
+// Through a temporary file, so that a failed write leaves the file as it was.
+void CWinApp::SaveProfileFile() const {
+    if (!m_bProfileFileWritable)
+        return;
+    CString temp = m_strProfileFile;
+    temp += L".tmp";
+    try {
+        const std::string bytes = IniBytesFromText(m_iniProfile.Text());
+        CDiskFile file;
+        if (!file.Open(temp, CDiskFile::modeCreate | CDiskFile::modeWrite))
+            return;
+        file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+        file.Close();
+        if (DiskFiles::Replace(temp, m_strProfileFile))
+            return;
+    } catch (const CException&) {
+        // ignored, as a failed registry write is
+    }
+    DiskFiles::Remove(temp);
+}
+
 CRegKey CWinApp::OpenSectionKey(const WCHAR* section, bool create) const {
     CString path;
     path.Format(L"Software\\%s\\%s\\%s", m_strRegistryKey, m_strAppName, section);
@@ -147,6 +185,8 @@ CRegKey CWinApp::OpenSectionKey(const WCHAR* section, bool create) const {
 }
 
 UINT CWinApp::GetProfileIntW(const WCHAR* section, const WCHAR* entry, int defaultValue) const {
+    if (IsProfileFile())
+        return static_cast<UINT>(m_iniProfile.GetInt(section, entry).value_or(defaultValue));
     CRegKey key = OpenSectionKey(section, false);
     DWORD value = 0, type = 0, size = sizeof(value);
     if (!key ||
@@ -157,7 +197,12 @@ UINT CWinApp::GetProfileIntW(const WCHAR* section, const WCHAR* entry, int defau
     return value;
 }
 
-BOOL CWinApp::WriteProfileInt(const WCHAR* section, const WCHAR* entry, int value) const {
+BOOL CWinApp::WriteProfileInt(const WCHAR* section, const WCHAR* entry, int value) {
+    if (IsProfileFile()) {
+        m_iniProfile.SetInt(section, entry, value);
+        SaveProfileFile();
+        return TRUE;
+    }
     CRegKey key = OpenSectionKey(section, true);
     DWORD v = static_cast<DWORD>(value);
     return key && ::RegSetValueExW(key.Get(), entry, 0, REG_DWORD,
@@ -167,6 +212,8 @@ BOOL CWinApp::WriteProfileInt(const WCHAR* section, const WCHAR* entry, int valu
 BOOL CWinApp::GetProfileBinary(const WCHAR* section, const WCHAR* entry,
                                std::vector<BYTE>& data) const {
     data.clear();
+    if (IsProfileFile())
+        return m_iniProfile.GetBinary(section, entry, data) ? TRUE : FALSE;
     CRegKey key = OpenSectionKey(section, false);
     DWORD type = 0, size = 0;
     if (!key ||
@@ -183,7 +230,12 @@ BOOL CWinApp::GetProfileBinary(const WCHAR* section, const WCHAR* entry,
 }
 
 BOOL CWinApp::WriteProfileBinary(const WCHAR* section, const WCHAR* entry, const BYTE* data,
-                                 UINT size) const {
+                                 UINT size) {
+    if (IsProfileFile()) {
+        m_iniProfile.SetBinary(section, entry, data, size);
+        SaveProfileFile();
+        return TRUE;
+    }
     CRegKey key = OpenSectionKey(section, true);
     return key && ::RegSetValueExW(key.Get(), entry, 0, REG_BINARY, data, size) == ERROR_SUCCESS;
 }

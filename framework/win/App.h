@@ -3,6 +3,7 @@
 
 #include "Handle.h"
 #include "Wnd.h"
+#include "framework/IniText.h"
 
 #include <vector>
 
@@ -20,12 +21,15 @@ public:
 
     // Profile under HKCU\Software\<key>\<application name>\<section>.
     void SetRegistryKey(const WCHAR* company);
+    // The profile in the INI file at `path` instead, read once here; every write then saves
+    // the whole file, unless `writable` is false: then values change in memory only.
+    void SetProfileFile(const CString& path, bool writable);
+    bool IsProfileFile() const { return !m_strProfileFile.IsEmpty(); }
     UINT GetProfileIntW(const WCHAR* section, const WCHAR* entry, int defaultValue) const;
-    BOOL WriteProfileInt(const WCHAR* section, const WCHAR* entry, int value) const;
+    BOOL WriteProfileInt(const WCHAR* section, const WCHAR* entry, int value);
     // FALSE when the value is missing; otherwise its bytes.
     BOOL GetProfileBinary(const WCHAR* section, const WCHAR* entry, std::vector<BYTE>& data) const;
-    BOOL WriteProfileBinary(const WCHAR* section, const WCHAR* entry, const BYTE* data,
-                            UINT size) const;
+    BOOL WriteProfileBinary(const WCHAR* section, const WCHAR* entry, const BYTE* data, UINT size);
 
     void BeginWaitCursor();
     void EndWaitCursor();
@@ -39,6 +43,11 @@ public:
 
 private:
     CRegKey OpenSectionKey(const WCHAR* section, bool create) const;
+    void SaveProfileFile() const;
+
+    CString m_strProfileFile;
+    bool m_bProfileFileWritable = false;
+    CIniText m_iniProfile;
 
     int m_nWaitCursor = 0;
     HCURSOR m_hcurWaitRestore = nullptr;

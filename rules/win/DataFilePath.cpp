@@ -4,7 +4,16 @@
 
 #include <shlobj.h>
 
+namespace {
+
+CString g_strGivenFile;
+bool g_bWritable = true;
+
+} // namespace
+
 CString GetDataFilePath() {
+    if (!g_strGivenFile.IsEmpty())
+        return g_strGivenFile;
     WCHAR base[MAX_PATH] = {};
     if (FAILED(
             ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)) ||
@@ -14,4 +23,13 @@ CString GetDataFilePath() {
     if (::GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES)
         ::CreateDirectoryW(folder, nullptr);
     return RuleFilePath::DataFile(folder.View());
+}
+
+void UseDataFile(const CString& path, bool writable) {
+    g_strGivenFile = path;
+    g_bWritable = writable;
+}
+
+bool DataFileWritable() {
+    return g_bWritable;
 }

@@ -3,6 +3,9 @@
 #   tests/release/check.sh VERSION
 # - each zip holds exactly its files, and its SHA256SUMS verifies;
 # - the programs carry the version, no build folder and no link time;
+# - the winget and Scoop manifests validate against their schemas (packaging/schemas/) and the
+#   managers' own rules, every hash in them is its file's, and a wrong hash fails the check;
+# - the policy templates' zip holds the ADMX and its en-US ADML, well formed and complete;
 # - signed with a throwaway certificate, the program and the package verify;
 # - a second build from a copy of the sources in another folder gives the same bytes;
 # - under Wine, the package of the architecture this host runs installs silently; the
@@ -68,6 +71,28 @@ for arch in x86 x64; do
   fi
 done
 
+echo "=== package manifests and policy templates"
+check "the winget and Scoop manifests validate, and their hashes are the files'" \
+  python3 scripts/manifests.py check dist "$version"
+# The same check on a copy whose first installer hash is another file's.
+mkdir "$work/wrong-hash"
+for f in dist/*; do ln -s "$root/$f" "$work/wrong-hash/"; done
+rm "$work/wrong-hash/winget" && cp -r dist/winget "$work/wrong-hash/"
+installer=$(find "$work/wrong-hash/winget" -name '*.installer.yaml')
+other=$(sha256sum <"dist/Quellix-$version-x86.msi" | cut -c1-64 | tr a-f A-F)
+sed -i "0,/InstallerSha256: \"[0-9A-F]*\"/s//InstallerSha256: \"$other\"/" "$installer"
+fails_on_hash() {
+  ! python3 scripts/manifests.py check "$work/wrong-hash" "$version" 2>"$work/wrong-hash.log" &&
+    grep -q "the hash of Quellix-$version-x86.zip is not the file's" "$work/wrong-hash.log"
+}
+check "... and a manifest with a wrong hash fails it" fails_on_hash
+policy_zip=dist/Quellix-$version-policy.zip
+check "the policy zip holds exactly Quellix.admx en-US/Quellix.adml" \
+  same "$(unzip -Z1 "$policy_zip" | tr '\n' ' ')" "Quellix.admx en-US/Quellix.adml "
+unzip -q "$policy_zip" -d "$work/policy"
+check "... well formed, every string and presentation of the ADMX in the ADML" \
+  python3 scripts/check-policy.py "$work/policy"
+
 echo "=== signing with a throwaway certificate"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Quellix test signing" \
   -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
@@ -90,7 +115,7 @@ else
     tar --null -T - -cf - | tar -xf - -C "$work/src"
   (cd "$work/src" && scripts/release.sh --arch x86 >"$work/second-build.log" 2>&1) ||
     { cat "$work/second-build.log"; exit 1; }
-  for file in "Quellix-$version-x86.zip" "Quellix-$version-x86.msi"; do
+  for file in "Quellix-$version-x86.zip" "Quellix-$version-x86.msi" "Quellix-$version-policy.zip"; do
     check "$file is the same byte for byte ($(sha256sum <"dist/$file" | cut -c1-16)...)" \
       cmp "dist/$file" "$work/src/dist/$file"
   done

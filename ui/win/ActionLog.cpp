@@ -3,6 +3,7 @@
 #include "QuellixDlg.h"
 
 #include "rules/RuleCells.h"
+#include "ui/Policies.h"
 #include "ui/win/HistoryDlg.h"
 
 void CQuellixDlg::InitHistory() {
@@ -16,6 +17,8 @@ void CQuellixDlg::EndHistory() {
 }
 
 void CQuellixDlg::LogAction(RuleId rule, CActionEntry entry) {
+    if (const int i = m_rules.IndexOf(rule); i >= 0 && i < m_nManagedRules)
+        entry.strRuleName = ManagedRuleLabel(entry.strRuleName.View());
     m_history.LogAction(rule, std::move(entry));
 }
 

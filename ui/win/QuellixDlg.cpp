@@ -72,6 +72,7 @@ bool CQuellixDlg::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         M::Notify<&CQuellixDlg::OnWindowListKey>(LVN_KEYDOWN, IDC_LIST_WINDOWS),
     };
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
+           OnPolicyMsg(msg, wp, lp, result) ||
            CDialog::OnWndMsg(msg, wp, lp, result);
 }
 
@@ -126,6 +127,7 @@ BOOL CQuellixDlg::OnInitDialog() {
     m_menuHelp.LoadMenu(IDR_HELP);
 
     RestorePlacement();
+    m_policies = ReadPolicies();
     SerializeRuleFile();
     m_watcher.Install(m_hWnd);
     InitHistory();

@@ -12,6 +12,7 @@
 #include "rules/RecordColumns.h"
 #include "rules/RuleFile.h"
 #include "rules/RuleSet.h"
+#include "ui/Policies.h"
 
 #include <map>
 #include <memory>
@@ -63,6 +64,16 @@ public:
     void SerializeRuleFile();
     // Saves the rule set to Data.dat; a failure is shown when `report` is set.
     bool SaveRules(bool report);
+    // After a policy changed which rules there are: the rule set is loaded again.
+    void ReloadRules();
+    // The first rules of the set come from the organisation's rule file: Quellix neither
+    // changes nor saves them.
+    bool IsManagedRule(int row) const { return row >= 0 && row < m_nManagedRules; }
+
+    // Policies (ui/win/Policies.cpp)
+    // Puts policies in force that differ from those in force: Pause, and which rules load.
+    void ApplyPolicies(const CPolicies& policies);
+    const CPolicies& GetPolicies() const { return m_policies; }
 
     // The history of what the rules did (ui/win/ActionLog.cpp)
     // After the rules are loaded and the watcher installed.
@@ -168,6 +179,19 @@ protected:
     // Foreground watcher (ui/win/QuellixDlg.cpp): the status line shows its reports.
     void ShowForegroundReport(const CString& report) override;
 
+    // Policies (ui/win/Policies.cpp)
+    bool OnPolicyMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReloadRules(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEnable(WPARAM wParam, LPARAM lParam);
+    // True, after saying so, when the user may have no rules of their own.
+    bool RefuseUserRules();
+    // True, after saying so, when the rule at `row` is managed and cannot be `what`.
+    bool RefuseManagedRule(int row, const WCHAR* what);
+    // Loads the organisation's rule file named by the policy, if any, as the first rules; a
+    // file that cannot be read completely is said once and left out.
+    void LoadManagedRules();
+
     // The watcher's action log (ui/win/ActionLog.cpp)
     void LogAction(RuleId rule, CActionEntry entry) override;
     void ShowActions() override;
@@ -203,6 +227,10 @@ protected:
     BOOL m_bRememberLayout = 0;
     // Set when the system ends the program: the state is saved then, and no message may show.
     bool m_bEndedBySystem = false;
+    CPolicies m_policies;
+    int m_nManagedRules = 0;
+    bool m_bReloadPending = false;    // a policy changed the rules while a modal window was open
+    CString m_strReportedManagedFile; // the managed file whose failure was said
     CRuleSet m_rules;
     CRuleFile m_ruleFile{CString()};
     CWatcher m_watcher{m_rules, *this};
@@ -215,5 +243,9 @@ extern CQuellixDlg* g_pMainDlg;
 // The tray icon's id, and the message that it sends the main dialog.
 inline constexpr UINT kTrayIconId = 90;
 inline constexpr UINT kTrayCallbackMsg = WM_USER + 1;
+// Posted to itself when a policy changed which rules there are.
+inline constexpr UINT kReloadRulesMsg = WM_APP + 1;
 // The id of the shell's registered "TaskbarCreated" message.
 extern UINT g_uTaskbarCreatedMsg;
+// The policies under HKEY_LOCAL_MACHINE, as they are now.
+CPolicies ReadPolicies();

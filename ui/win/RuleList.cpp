@@ -4,6 +4,7 @@
 
 #include "ui/win/SettingsStore.h"
 #include "res/resource.h"
+#include "ui/Policies.h"
 #include "rules/RuleCells.h"
 #include "ui/win/RuleEditorDlg.h"
 #include "rules/WindowInfo.h"
@@ -52,11 +53,12 @@ void CQuellixDlg::OnGetRuleCell(NMHDR* nmhdr, LRESULT* result) {
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(nmhdr)->item;
     *result = 0;
     if (const CRule* rule = GetRule(item.iItem))
-        SetDispInfoText(item,
-                        (item.iSubItem == 0                  ? RowNumberText(item.iItem)
-                         : item.iSubItem == kRuleColumnCount ? ClosedCellText(item.iItem)
-                                                             : RuleCellText(*rule, item.iSubItem))
-                            .View());
+        SetDispInfoText(item, (item.iSubItem == 0                  ? RowNumberText(item.iItem)
+                               : item.iSubItem == kRuleColumnCount ? ClosedCellText(item.iItem)
+                               : item.iSubItem == kRuleNameColumn && IsManagedRule(item.iItem)
+                                   ? ManagedRuleLabel(rule->m_strName.View())
+                                   : RuleCellText(*rule, item.iSubItem))
+                                  .View());
 }
 
 void CQuellixDlg::OnRuleListCustomDraw(NMHDR* nmhdr, LRESULT* result) {
@@ -79,7 +81,8 @@ void CQuellixDlg::OnRuleListMenu(POINT point) {
     if (!menu.LoadMenu(IDR_RULE_POPUP))
         return;
     HMENU popup = menu.GetSubMenu(0);
-    const UINT ifRule = rule != nullptr ? MF_ENABLED : MF_GRAYED;
+    const UINT ifRule =
+        rule != nullptr && !IsManagedRule(SelectedRow(m_listRules)) ? MF_ENABLED : MF_GRAYED;
     for (UINT id : {ID_RULE_EDIT, ID_RULE_TOGGLE, ID_RULE_DELETE})
         ::EnableMenuItem(popup, id, MF_BYCOMMAND | ifRule);
     ::ModifyMenuW(popup, ID_RULE_TOGGLE, MF_BYCOMMAND | MF_STRING | ifRule, ID_RULE_TOGGLE,
@@ -93,7 +96,7 @@ void CQuellixDlg::OnRuleListMenu(POINT point) {
 void CQuellixDlg::OnToggleRule() {
     const int row = SelectedRow(m_listRules);
     const CRule* rule = GetRule(row);
-    if (rule == nullptr)
+    if (rule == nullptr || RefuseManagedRule(row, rule->m_bEnabled ? L"disabled" : L"enabled"))
         return;
     CRule values = *rule;
     values.m_bEnabled = !rule->m_bEnabled;
@@ -108,6 +111,8 @@ void CQuellixDlg::OnToggleRule() {
 }
 
 void CQuellixDlg::OnAutoCloseSelectedWindow() {
+    if (RefuseUserRules())
+        return;
     const int row = SelectedRow(m_listWindows);
     const CWindowInfo* window = GetListedWindow(row);
     if (window == nullptr) {
@@ -119,7 +124,7 @@ void CQuellixDlg::OnAutoCloseSelectedWindow() {
     CDlgAutoCloseWindow editor(this);
     editor.m_pSource = &source;
     editor.m_hSourceWindow = window->m_hWnd;
-    if (editor.DoModal() != IDOK)
+    if (editor.DoModal() != IDOK || RefuseUserRules()) // the policy may come meanwhile
         return;
     AppendRuleRow(editor.NewRule());
     SaveRules(true);
@@ -138,6 +143,8 @@ void CQuellixDlg::OnBnClickedEdit() {
         ::SetFocus(m_listRules);
         return;
     }
+    if (RefuseManagedRule(row, L"edited"))
+        return;
     // The editor shows a copy: the rule set may change while it is open.
     const CRule rule = *found;
     CDlgAutoCloseWindow editor(this);
@@ -156,6 +163,8 @@ void CQuellixDlg::OnBnClickedDeleteRecord() {
                    MB_OK | MB_ICONINFORMATION);
         return;
     }
+    if (RefuseManagedRule(row, L"deleted"))
+        return;
     const RuleId id = GetRule(row)->m_nId;
     m_watcher.ForgetRule(id);
     m_history.ForgetRule(id);

@@ -3,6 +3,7 @@
 #include "framework/win/App.h"
 #include "res/resource.h"
 #include "rules/DataFilePath.h"
+#include "support/Driver.h"
 #include "support/Tray.h"
 #include "ui/win/QuellixDlg.h"
 #include "support/InProcessApp.h"
@@ -89,6 +90,7 @@ struct SeenMenu {
     RECT rect{};
     UINT defaultId = static_cast<UINT>(-1);
     std::vector<std::pair<UINT, std::wstring>> items; // separators left out
+    std::vector<UINT> grayed, checked;                // ids of the items in that state
     HWND foreground = nullptr;
 };
 
@@ -111,6 +113,11 @@ void CALLBACK MenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
         wchar_t text[128] = {};
         ::GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
         g_seen.items.emplace_back(itemId, text);
+        const UINT state = ::GetMenuState(menu, i, MF_BYPOSITION);
+        if (state & MF_GRAYED)
+            g_seen.grayed.push_back(itemId);
+        if (state & MF_CHECKED)
+            g_seen.checked.push_back(itemId);
     }
     ::EndMenu();
 }
@@ -517,3 +524,58 @@ TEST_F(TrayTest, TheHistoryChosenWhileMinimisedComesBackInFront) {
 }
 
 } // namespace
+
+// An administrator's AllowPause 0: Pause is greyed in both menus and does nothing, a pause
+// remembered from before is not honoured, and Pause comes back when the policy goes.
+TEST(PausePolicy, AllowPauseZeroGreysPauseInBothMenusAndIgnoresTheCommand) {
+    ResetProfile();
+    StoreInt(L"PauseAutoClose", 1);
+    SetPolicy(L"AllowPause", 0);
+    auto dlg = std::make_unique<CQuellixDlg>();
+    g_pMainDlg = dlg.get();
+    ASSERT_TRUE(dlg->Create(IDD_QUELLIX_DIALOG));
+    const HWND hwnd = dlg->m_hWnd;
+    g_dialog = hwnd;
+    ::ShowWindow(hwnd, SW_SHOW);
+    ::SetForegroundWindow(hwnd);
+    PumpOnce();
+    // Each menu is seen gone before the next one opens.
+    const auto closed = [](SeenMenu menu) {
+        PumpUntil([] { return FindPopupMenu(::GetCurrentProcessId()) == nullptr; });
+        return menu;
+    };
+    const auto popup = [&] {
+        return closed(WithMenu([&] {
+            ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MENU_BUTTON, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(hwnd, IDC_MENU_BUTTON)));
+        }));
+    };
+    const auto tray = [&] {
+        return closed(WithMenu(
+            [&] { ::SendMessageW(hwnd, qt::kTrayCallbackMsg, qt::kTrayIconId, WM_RBUTTONUP); }));
+    };
+    const std::vector<UINT> pause{ID_POPUP_PAUSE};
+    EXPECT_FALSE(dlg->Watcher().IsPaused()) << "the remembered pause is not honoured";
+    for (const SeenMenu& menu : {popup(), tray()}) {
+        EXPECT_TRUE(menu.opened);
+        EXPECT_EQ(menu.grayed, pause);
+        EXPECT_TRUE(menu.checked.empty());
+    }
+    ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_POPUP_PAUSE, 0), 0);
+    EXPECT_FALSE(dlg->Watcher().IsPaused()) << "a command that comes anyway does nothing";
+
+    ResetProfile();
+    ::SendMessageW(hwnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+    for (const SeenMenu& menu : {popup(), tray()})
+        EXPECT_TRUE(menu.grayed.empty());
+    ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(ID_POPUP_PAUSE, 0), 0);
+    EXPECT_TRUE(dlg->Watcher().IsPaused());
+    SetPolicy(L"AllowPause", 0);
+    ::SendMessageW(hwnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+    EXPECT_FALSE(dlg->Watcher().IsPaused()) << "a policy that comes takes the pause away";
+    ::DestroyWindow(hwnd);
+    PumpOnce();
+    g_pMainDlg = nullptr;
+    g_dialog = nullptr;
+    ResetProfile();
+}

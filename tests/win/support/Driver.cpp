@@ -45,8 +45,26 @@ std::wstring BinaryPath(const wchar_t* fileName) {
     return BinaryDir() + L"\\" + fileName;
 }
 
+constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Velmora\\Quellix";
+
 void ResetProfile() {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora");
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Velmora");
+}
+
+void SetPolicy(const wchar_t* name, DWORD value) {
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, name, REG_DWORD, &value, sizeof(value));
+}
+
+void SetPolicyText(const wchar_t* name, const std::wstring& text, DWORD type) {
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kPolicyKey, name, type, text.c_str(),
+                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void AnnouncePolicyChange() {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"),
+                          SMTO_ABORTIFHUNG, 5000, &result);
 }
 
 std::wstring DataFolder() {
@@ -405,10 +423,19 @@ QuellixProcess::~QuellixProcess() {
 }
 
 bool QuellixProcess::Start(bool waitVisible, int showCommand) {
-    if (!m_process.Start(L"\"" + BinaryPath(L"Quellix.exe") + L"\"", showCommand))
+    return StartPastMessage(nullptr, waitVisible, showCommand);
+}
+
+bool QuellixProcess::StartPastMessage(std::wstring* message, bool waitVisible, int showCommand) {
+    const std::wstring exe = m_exe.empty() ? BinaryPath(L"Quellix.exe") : m_exe;
+    if (!m_process.Start(L"\"" + exe + L"\"", showCommand))
         return false;
     const DWORD pid = m_process.Id();
     bool found = WaitFor([&] {
+        if (HWND box = message != nullptr ? FindDialog(pid, kAppTitle) : nullptr) {
+            *message += MessageBoxText(box);
+            ClickButton(box, IDOK);
+        }
         for (HWND hwnd : WindowsOfProcess(pid))
             if (TextOf(hwnd) == kAppTitle && ::GetDlgItem(hwnd, 1001) != nullptr) {
                 m_main = hwnd;

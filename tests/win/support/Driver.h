@@ -29,8 +29,14 @@ long long NowMs();
 std::wstring BinaryDir();
 std::wstring BinaryPath(const wchar_t* fileName);
 
-// The profile key and the data folder, as a fresh machine has them: absent.
+// The profile key, the administrator's policies and the data folder, as a fresh machine has
+// them: absent.
 void ResetProfile();
+// A policy value under HKLM\SOFTWARE\Policies\Velmora\Quellix.
+void SetPolicy(const wchar_t* name, DWORD value);
+void SetPolicyText(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ);
+// Says that policies changed, as Group Policy does after it applied them.
+void AnnouncePolicyChange();
 std::wstring DataFolder();
 std::wstring DataFilePath();
 void ResetDataFolder();
@@ -106,6 +112,12 @@ public:
     ~QuellixProcess();
     // Starts it and waits until its main dialog exists (and, when asked, is visible).
     bool Start(bool waitVisible = true, int showCommand = SW_SHOWNORMAL);
+    // The same, where a message box comes before the main dialog: its text is added to
+    // `message`, and it is answered with OK.
+    bool StartPastMessage(std::wstring* message, bool waitVisible = true,
+                          int showCommand = SW_SHOWNORMAL);
+    // The exe that Start runs, instead of the build's (a copy of it elsewhere).
+    void SetProgram(const std::wstring& exe) { m_exe = exe; }
     HWND Main() const { return m_main; }
     DWORD Pid() const { return m_process.Id(); }
     Process& GetProcess() { return m_process; }
@@ -123,6 +135,7 @@ public:
 private:
     Process m_process;
     HWND m_main = nullptr;
+    std::wstring m_exe;
 };
 
 struct LoggedEvent {
