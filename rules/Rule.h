@@ -35,8 +35,16 @@ inline constexpr int kMaxRuleName = 256;
 // never given twice, so that a late timer or a History line can never name another rule.
 using RuleId = std::uint32_t;
 
-// What a rule does to a window it matched.
-enum class ERuleAction : std::uint8_t { Close = 0 };
+// What a rule does to a window it matched: asks it to close (WM_CLOSE), presses one of its
+// buttons, or minimizes it.
+enum class ERuleAction : std::uint8_t { Close = 0, Press = 1, Minimize = 2 };
+inline constexpr int kRuleActionCount = 3;
+
+// What a close rule does when its window is still there after m_nEscalateAfterMs: nothing, the
+// window menu's Close, or that and then, if the program does not respond and the user agrees,
+// ending the program.
+enum class EEscalate : std::uint8_t { None = 0, SysClose = 1, End = 2 };
+inline constexpr int kEscalateCount = 3;
 
 class CRule {
 public:
@@ -64,17 +72,30 @@ public:
     DWORD m_dwExStyle = 0;
     BOOL m_bMatchExStyle = TRUE;
 
+    // A dialog's message (class #32770): its message text, or its visible texts.
+    CString m_strMessage;
+    BOOL m_bMatchMessage = FALSE;
+    TextMode m_messageMode = TextMode::Contains;
+
     // The moments it is checked at (kTrigger*), its delay and its action.
     DWORD m_dwTriggers = kTriggerForeground;
     int m_nDelayMs = 100;
     ERuleAction m_action = ERuleAction::Close;
+    // Press: the button, by its standard id (IDOK 1 ... IDCONTINUE 11) or, when that is 0, by
+    // its text compared in m_buttonMode.
+    CString m_strButton;
+    TextMode m_buttonMode = TextMode::Is;
+    int m_nButtonId = 0;
+    // Close: what follows when the window is still open after m_nEscalateAfterMs.
+    EEscalate m_escalate = EEscalate::None;
+    int m_nEscalateAfterMs = 3000;
 
     // True when the file's record says exactly what the rule does: enabled, exact texts, no
     // program, checked at the foreground only, closing.
     bool FitsRecord() const {
         return m_bEnabled && !m_bMatchProcess && m_titleMode == TextMode::Is &&
                m_classMode == TextMode::Is && m_dwTriggers == kTriggerForeground &&
-               m_action == ERuleAction::Close;
+               m_action == ERuleAction::Close && !m_bMatchMessage && m_escalate == EEscalate::None;
     }
 };
 
