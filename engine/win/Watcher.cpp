@@ -73,6 +73,11 @@ bool CWatcher::Act(HWND hwnd, ERuleAction action, CString& why) {
         if (::PostMessageW(hwnd, WM_CLOSE, 0, 0))
             return true;
         break;
+    case ERuleAction::Press:
+    case ERuleAction::Minimize:
+        // No rule of this program can ask for them yet.
+        why = L"this action is not available";
+        return false;
     }
     why = RefusalText(::GetLastError());
     return false;
