@@ -5,6 +5,18 @@
 
 #include "engine/Triggers.h"
 
+#include <cstdint>
+#include <iterator>
+
+size_t CAutoClose::CPendingKeyHash::operator()(const CPendingKey& key) const noexcept {
+    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = reinterpret_cast<std::uintptr_t>(key.hwnd);
+    h = (h ^ key.rule) * kMix;
+    h = (h ^ key.owner.threadId) * kMix;
+    h = (h ^ key.owner.processId) * kMix;
+    return static_cast<size_t>(h ^ (h >> 32));
+}
+
 CActionEntry CAutoClose::EntryOf(const CWindowSnapshot& window) const {
     CActionEntry entry;
     if (m_pLog == nullptr)
@@ -48,7 +60,7 @@ void CAutoClose::Schedule(int i, HWND hwnd, CWindowOwner owner, const CWindowSna
     pending.entry.nDelayMs = rule.m_nDelayMs;
     it = m_pending.emplace(key, std::move(pending)).first;
     try {
-        m_byTimer.emplace(it->second.timerId, it);
+        m_byTimer.emplace(it->second.timerId, key);
     } catch (...) {
         m_pending.erase(it);
         throw;
@@ -78,10 +90,10 @@ void CAutoClose::OnTimer(UINT_PTR id) {
     const auto found = m_byTimer.find(id);
     if (found == m_byTimer.end())
         return; // dropped before it was due
-    const auto it = found->second;
-    const CPendingKey key = it->first;
-    CActionEntry entry = std::move(it->second.entry);
+    const CPendingKey key = found->second;
     m_byTimer.erase(found);
+    const auto it = m_pending.find(key);
+    CActionEntry entry = std::move(it->second.entry);
     m_pending.erase(it);
     const int i = m_rules.IndexOf(key.rule);
     if (i >= 0)
@@ -140,10 +152,9 @@ void CAutoClose::Log(int i, CActionEntry entry, EAction action) {
 }
 
 void CAutoClose::ForgetRule(RuleId id) {
-    // Keys are ordered by rule first: the rule's closes are one run.
-    for (auto it = m_pending.lower_bound({id, nullptr, {}});
-         it != m_pending.end() && it->first.rule == id;)
-        it = Drop(it, _T("the rule was deleted"));
+    // A deletion is the user's, not an event's: it may look at every pending close.
+    for (auto it = m_pending.begin(); it != m_pending.end();)
+        it = it->first.rule == id ? Drop(it, _T("the rule was deleted")) : std::next(it);
 }
 
 void CAutoClose::CancelAll() {

@@ -7,7 +7,6 @@
 #include "engine/Match.h"
 #include "rules/RuleSet.h"
 
-#include <map>
 #include <unordered_map>
 
 // Who owns a window: a handle alone can name another program's window later.
@@ -75,13 +74,17 @@ private:
         RuleId rule = 0;
         HWND hwnd = nullptr;
         CWindowOwner owner;
-        auto operator<=>(const CPendingKey&) const = default;
+        bool operator==(const CPendingKey&) const = default;
+    };
+    // Hashed, so that an event's look-up costs the same however many closes are pending.
+    struct CPendingKeyHash {
+        size_t operator()(const CPendingKey& key) const noexcept;
     };
     struct CPending {
         UINT_PTR timerId = 0;
         CActionEntry entry; // the window as it was at the match, while a log listens
     };
-    using PendingMap = std::map<CPendingKey, CPending>;
+    using PendingMap = std::unordered_map<CPendingKey, CPending, CPendingKeyHash>;
 
     // The one executor: looks at the window again (unless `seen` is this turn's own look at
     // it), requires the owner of the match and that rule i, as it stands, matches; only then
@@ -102,5 +105,6 @@ private:
     bool m_bPaused = false;
     IActionLog* m_pLog = nullptr;
     PendingMap m_pending;
-    std::unordered_map<UINT_PTR, PendingMap::iterator> m_byTimer;
+    // A rehash moves no key but invalidates iterators: the timer keeps its close's key.
+    std::unordered_map<UINT_PTR, CPendingKey> m_byTimer;
 };

@@ -73,7 +73,6 @@ TEST_F(ToolTest, AddRefusesPatternsThatCannotWork) {
         const char* says;
     } cases[] = {
         {{"--title", "a(b", "--title-mode", "regex"}, "missing closing parenthesis"},
-        {{"--title", "", "--title-mode", "contains"}, "pattern of the window text is empty"},
         {{"--class", "C", "--class-mode", "like"}, "expected is, contains"},
         {{"--class", "C", "--on", "foreground,later"}, "--on: expected"},
         {{"--name", "only a name"}, "at least one criterion"},

@@ -86,20 +86,52 @@ TEST_F(TriggersAndHistory, ATitleChangeRuleClosesTheWindowWhenItsTitleComesToMat
     EXPECT_TRUE(targets.WaitCloses(1, 5000));
 }
 
+// Does a row of the History say this of this window and its rule?
+bool HistoryHas(RemoteListView& list, const wchar_t* caption, const wchar_t* rule,
+                const wchar_t* what) {
+    for (int row = 0; row < list.Count(); ++row) {
+        const std::vector<std::wstring> cells = list.Row(row);
+        if (cells.size() >= 7 && cells[1] == caption && cells[4] == rule && cells[6] == what)
+            return true;
+    }
+    return false;
+}
+
 TEST_F(TriggersAndHistory, ApplyClosesTheMatchingOpenWindowsAfterTheConfirmationOnly) {
     ASSERT_TRUE(targets.Start({Target(L"Apply Target", L"QxApply", 100),
-                               Target(L"Apply Bystander", L"QxBystander", 500)}));
+                               Target(L"Apply Bystander", L"QxBystander", 500),
+                               Target(L"Apply Retitled", L"QxRetitled", 900)}));
     ASSERT_TRUE(app.Start());
     AddRule(L"Apply Target", 0, {});
+    AddRule(L"Apply Retitled", 0, {}, true);
     app.Command(kApply);
     HWND question = app.WaitDialog(L"Apply Rules - Quellix");
     ASSERT_NE(question, nullptr);
     EXPECT_NE(MessageBoxText(question).find(L"Apply Target"), std::wstring::npos);
+    EXPECT_NE(MessageBoxText(question).find(L"Apply Retitled"), std::wstring::npos);
     EXPECT_EQ(MessageBoxText(question).find(L"Apply Bystander"), std::wstring::npos);
+    // Renamed while the question is open, the window no longer matches its rule by the time
+    // the user agrees: it must be looked at again, not closed as it was listed.
+    ASSERT_TRUE(targets.Act(2, TargetWindows::kRename));
     EXPECT_FALSE(targets.WaitCloses(1, 500));
     ClickButton(question, IDOK);
     EXPECT_TRUE(targets.WaitCloses(1, 5000, 0));
     EXPECT_FALSE(targets.WaitCloses(1, 500, 1));
+    EXPECT_FALSE(targets.WaitCloses(1, 500, 2));
+
+    app.Command(kHistory);
+    HWND history = app.WaitDialog(L"History - Quellix by Velmora");
+    ASSERT_NE(history, nullptr);
+    RemoteListView list(::GetDlgItem(history, kHistoryList), app.Pid());
+    EXPECT_TRUE(WaitFor(
+        [&] { return HistoryHas(list, L"Apply Target", L"1", L"Asked to close (Apply Rules)"); },
+        5000));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return HistoryHas(list, L"Apply Retitled", L"2",
+                              L"Not asked to close (Apply Rules): it no longer matches the rule");
+        },
+        5000));
 }
 
 TEST_F(TriggersAndHistory, TheHistoryListsACloseWithItsRuleAndADroppedScheduledClose) {
@@ -113,12 +145,7 @@ TEST_F(TriggersAndHistory, TheHistoryListsACloseWithItsRuleAndADroppedScheduledC
     ASSERT_NE(history, nullptr);
     RemoteListView list(::GetDlgItem(history, kHistoryList), app.Pid());
     const auto has = [&](const wchar_t* caption, const wchar_t* rule, const wchar_t* what) {
-        for (int row = 0; row < list.Count(); ++row) {
-            const std::vector<std::wstring> cells = list.Row(row);
-            if (cells.size() >= 7 && cells[1] == caption && cells[4] == rule && cells[6] == what)
-                return true;
-        }
-        return false;
+        return HistoryHas(list, caption, rule, what);
     };
 
     ASSERT_TRUE(targets.MakeForeground(0));
