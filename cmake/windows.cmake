@@ -43,6 +43,7 @@ configure_file(${CMAKE_BINARY_DIR}/Manifest.rc.in ${CMAKE_BINARY_DIR}/Manifest.r
 add_library(quellix_win STATIC
   rules/win/DataFilePath.cpp
   engine/win/Snapshot.cpp
+  engine/win/DialogControls.cpp
 )
 target_link_libraries(quellix_win PUBLIC quellix_core shell32 user32)
 
