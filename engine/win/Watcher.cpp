@@ -15,7 +15,6 @@
 
 #include <memory>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -52,8 +51,8 @@ CString RefusalText(DWORD error) {
 }
 
 // Whose window is never pressed: a program that asks for consent or credentials, a window of
-// another desktop, or one of ours. Empty for any other window.
-CString ProtectedOwner(HWND hwnd) {
+// another desktop, or one of ours. Empty for any other window. `reader` reads the image.
+CString ProtectedOwner(HWND hwnd, CSnapshotReader& reader) {
     DWORD pid = 0;
     if (::GetWindowThreadProcessId(hwnd, &pid) == 0)
         return CString(L"a window that is gone");
@@ -61,13 +60,10 @@ CString ProtectedOwner(HWND hwnd) {
         return CString(L"a window of Quellix");
     if (::GetAncestor(hwnd, GA_PARENT) != ::GetDesktopWindow())
         return CString(L"a window on another desktop");
-    const CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    std::vector<WCHAR> image(32768);
-    DWORD size = static_cast<DWORD>(image.size());
+    const StringView path = reader.ReadProcess(hwnd);
     // A program that cannot be named could be one of them.
-    if (!process || !::QueryFullProcessImageNameW(process.Get(), 0, image.data(), &size))
+    if (path.empty())
         return CString(L"a window of a program that cannot be identified");
-    const StringView path(image.data(), size);
     if (!IsProtectedProgram(path))
         return CString();
     CString why(L"a window of ");
@@ -109,7 +105,7 @@ CActOutcome CWatcher::Act(HWND hwnd, const CRule& rule) {
         done = ::PostMessageW(hwnd, WM_CLOSE, 0, 0) != FALSE;
         break;
     case ERuleAction::Press: {
-        outcome.strDetail = ProtectedOwner(hwnd);
+        outcome.strDetail = ProtectedOwner(hwnd, m_actReader);
         if (!outcome.strDetail.IsEmpty()) {
             outcome.result = EActResult::Protected;
             outcome.strButton = RuleButtonName(rule);
