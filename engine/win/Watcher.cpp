@@ -3,8 +3,11 @@
 // are CAutoClose's; this file only connects them to the window system.
 #include "Watcher.h"
 
+#include "engine/ButtonText.h"
+#include "engine/ProtectedPrograms.h"
 #include "engine/Triggers.h"
 #include "engine/Report.h"
+#include "engine/win/DialogControls.h"
 #include "framework/win/App.h"
 #include "framework/Exception.h"
 
@@ -47,6 +50,33 @@ CString RefusalText(DWORD error) {
     return SystemErrorText(error);
 }
 
+// Whose window is never pressed: a program that asks for consent or credentials, a window of
+// another desktop, or one of ours. Empty for any other window. `reader` reads the image.
+CString ProtectedOwner(HWND hwnd, CSnapshotReader& reader) {
+    DWORD pid = 0;
+    if (::GetWindowThreadProcessId(hwnd, &pid) == 0)
+        return CString(L"a window that is gone");
+    if (pid == ::GetCurrentProcessId())
+        return CString(L"a window of Quellix");
+    if (::GetAncestor(hwnd, GA_PARENT) != ::GetDesktopWindow())
+        return CString(L"a window on another desktop");
+    const StringView path = reader.ReadProcess(hwnd);
+    // A program that cannot be named could be one of them.
+    if (path.empty())
+        return CString(L"a window of a program that cannot be identified");
+    if (!IsProtectedProgram(path))
+        return CString();
+    CString why(L"a window of ");
+    why += ImageFileName(path);
+    return why;
+}
+
+// The button as the rule names it.
+CString RuleButtonName(const CRule& rule) {
+    return rule.m_nButtonId != 0 ? CString(StandardButtonName(rule.m_nButtonId))
+                                 : ShownButtonText(rule.m_strButton.View());
+}
+
 } // namespace
 
 void CALLBACK CWatcher::AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
@@ -67,19 +97,36 @@ const CWindowSnapshot* CWatcher::ReadWindow(HWND hwnd, CWindowOwner& owner) {
 }
 
 // How each action is done: the one place that knows.
-bool CWatcher::Act(HWND hwnd, ERuleAction action, CString& why) {
-    switch (action) {
+CActOutcome CWatcher::Act(HWND hwnd, const CRule& rule) {
+    CActOutcome outcome;
+    bool done = false;
+    switch (rule.m_action) {
     case ERuleAction::Close:
-        if (::PostMessageW(hwnd, WM_CLOSE, 0, 0))
-            return true;
+        done = ::PostMessageW(hwnd, WM_CLOSE, 0, 0) != FALSE;
         break;
-    case ERuleAction::Press:
-    case ERuleAction::Minimize:
-        why = L"this copy of Quellix cannot do that";
-        return false;
+    case ERuleAction::Press: {
+        outcome.strDetail = ProtectedOwner(hwnd, m_actReader);
+        if (!outcome.strDetail.IsEmpty()) {
+            outcome.result = EActResult::Protected;
+            outcome.strButton = RuleButtonName(rule);
+            return outcome;
+        }
+        const int i = m_rules.IndexOf(rule.m_nId);
+        outcome = PressButton(hwnd, rule, i >= 0 ? m_rules.PatternsAt(i).button.get() : nullptr);
+        if (outcome.result == EActResult::Refused)
+            outcome.strDetail = RefusalText(::GetLastError());
+        return outcome;
     }
-    why = RefusalText(::GetLastError());
-    return false;
+    case ERuleAction::Minimize:
+        // Asynchronous: a window whose thread does not answer cannot hold us.
+        done = ::ShowWindowAsync(hwnd, SW_MINIMIZE) != FALSE;
+        break;
+    }
+    if (!done) {
+        outcome.result = EActResult::Refused;
+        outcome.strDetail = RefusalText(::GetLastError());
+    }
+    return outcome;
 }
 
 void CWatcher::LogAction(RuleId rule, CActionEntry entry) {

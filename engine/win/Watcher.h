@@ -64,7 +64,7 @@ public:
 
 private:
     const CWindowSnapshot* ReadWindow(HWND hwnd, CWindowOwner& owner) override;
-    bool Act(HWND hwnd, ERuleAction action, CString& why) override;
+    CActOutcome Act(HWND hwnd, const CRule& rule) override;
     void LogAction(RuleId rule, CActionEntry entry) override;
     void SetTimer(UINT_PTR id, UINT delayMs) override;
     void KillTimer(UINT_PTR id) override;
@@ -93,6 +93,7 @@ private:
     CSnapshotReader m_reader;
     CSnapshotReader m_timerReader;  // a delay's second look, which must not touch the report's
     CSnapshotReader m_momentReader; // title changes and shows, never reported
+    CSnapshotReader m_actReader;    // the image of a window about to be pressed
     const CWindowSnapshot* m_pWindow = nullptr;
     SYSTEMTIME m_time{};
     UINT_PTR m_nReportTimer = 0;   // a report waits while this one-shot timer runs

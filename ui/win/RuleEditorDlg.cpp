@@ -2,6 +2,8 @@
 
 #include "framework/win/App.h"
 #include "framework/win/MessageMap.h"
+#include "engine/ButtonText.h"
+#include "engine/win/DialogControls.h"
 #include "engine/win/Snapshot.h"
 #include "res/resource.h"
 #include "engine/win/OpenWindows.h"
@@ -299,7 +301,24 @@ CRule CDlgAutoCloseWindow::RuleOfControls() const {
 }
 
 void CDlgAutoCloseWindow::OfferSourceDialog() {
-    // Filled in with the window's buttons and message once they can be read.
+    if (m_hSourceWindow == nullptr)
+        return; // editing a rule: no window to read
+    for (const CDialogButton& button : ListButtons(m_hSourceWindow)) {
+        if (!button.bVisible)
+            continue;
+        const CString shown = ShownButtonText(button.strText.View());
+        CString entry;
+        entry.Format(L"%s (%d)", shown, button.nId);
+        ::SendDlgItemMessageW(m_hWnd, IDC_COMBO_BUTTONS, CB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>(entry.GetString()));
+        m_buttons.emplace_back(shown, button.nId);
+    }
+    // The first line of the message it shows now (contained, it tells this dialog from the
+    // program's others), for a rule that answers it.
+    CString message;
+    if (ReadDialogMessage(m_hSourceWindow, message))
+        ::SetDlgItemTextW(m_hWnd, IDC_EDIT_MESSAGE,
+                          CString(message.View().substr(0, message.View().find_first_of(L"\r\n"))));
 }
 
 void CDlgAutoCloseWindow::UpdateMatchLine() {
