@@ -75,6 +75,8 @@ bool CAutoClose::CloseChosen(HWND hwnd, CWindowOwner owner, CString& why) {
 
 void CAutoClose::OnTimer(UINT_PTR id) {
     m_system.KillTimer(id);
+    if (m_escalations.OnTimer(id))
+        return;
     const auto found = m_byTimer.find(id);
     if (found == m_byTimer.end())
         return; // dropped before it was due
@@ -111,6 +113,7 @@ void CAutoClose::Execute(int i, HWND hwnd, CWindowOwner owner, const CWindowSnap
     }
     CString why;
     if (m_system.Act(hwnd, m_rules.GetAt(i).m_action, why)) {
+        m_escalations.OnClosed(i, hwnd, owner, entry);
         Log(i, std::move(entry), done);
         return;
     }
@@ -144,6 +147,7 @@ void CAutoClose::ForgetRule(RuleId id) {
     for (auto it = m_pending.lower_bound({id, nullptr, {}});
          it != m_pending.end() && it->first.rule == id;)
         it = Drop(it, _T("the rule was deleted"));
+    m_escalations.ForgetRule(id);
 }
 
 void CAutoClose::CancelAll() {
@@ -151,6 +155,7 @@ void CAutoClose::CancelAll() {
         m_system.KillTimer(pending.timerId);
     m_pending.clear();
     m_byTimer.clear();
+    m_escalations.DropAll(_T("Quellix stopped watching"));
 }
 
 void CAutoClose::SetPaused(bool paused) {
@@ -159,4 +164,5 @@ void CAutoClose::SetPaused(bool paused) {
         return;
     for (auto it = m_pending.begin(); it != m_pending.end();)
         it = Drop(it, _T("Auto Close was paused"));
+    m_escalations.DropAll(_T("Auto Close was paused"));
 }

@@ -4,7 +4,8 @@
 
 void CHistory::LogAction(RuleId rule, CActionEntry entry) {
     if (entry.action == EAction::CloseAsked || entry.action == EAction::ScheduledDone ||
-        entry.action == EAction::Applied)
+        entry.action == EAction::Applied || entry.action == EAction::SysCloseSent ||
+        entry.action == EAction::ProgramEnded)
         ++m_closeCounts[rule];
     m_entries.push_front(std::move(entry));
     if (m_entries.size() > kCapacity)
@@ -46,6 +47,25 @@ CString ActionText(const CActionEntry& entry) {
         break;
     case EAction::ApplyDropped:
         text.Format(_T("Not asked to close (Apply Rules): %s"), entry.strDetail);
+        break;
+    case EAction::SysCloseSent:
+        text.Format(_T("Still open after %d ms: sent the window menu's Close"), entry.nDelayMs);
+        break;
+    case EAction::SysCloseHeld:
+        text.Format(_T("Still open after %d ms: it shows a window of its own, nothing sent"),
+                    entry.nDelayMs);
+        break;
+    case EAction::ProgramEnded:
+        text = _T("Ended the program after you agreed");
+        break;
+    case EAction::EndDeclined:
+        text = _T("Not ended: you said No");
+        break;
+    case EAction::EndRefused:
+        text.Format(_T("Not ended: %s"), entry.strDetail);
+        break;
+    case EAction::EscalationDropped:
+        text.Format(_T("Follow-up of the close dropped: %s"), entry.strDetail);
         break;
     }
     return text;

@@ -17,6 +17,13 @@ enum class EAction {
     Refused,          // Windows refused the post
     Applied,          // WM_CLOSE posted by "Apply Rules to Open Windows Now"
     ApplyDropped,     // ... not posted: the window was gone or no longer matched
+    // What followed a close the window ignored (nDelayMs: the time it waited).
+    SysCloseSent,      // the window menu's Close was posted
+    SysCloseHeld,      // ... not: the window shows a window of its own
+    ProgramEnded,      // the user agreed and the program was ended
+    EndDeclined,       // the user said No
+    EndRefused,        // not ended, and why
+    EscalationDropped, // the follow-up ended early, and why
 };
 
 struct CActionEntry {
