@@ -5,6 +5,32 @@
 
 #include "engine/Triggers.h"
 
+namespace {
+
+// The History's name for what came of rule's action; `done` is how a close is named where
+// it happened (at once, after the delay, by Apply Rules).
+EAction LoggedAs(ERuleAction action, EActResult result, EAction done) {
+    switch (result) {
+    case EActResult::Done:
+        return action == ERuleAction::Press      ? EAction::Pressed
+               : action == ERuleAction::Minimize ? EAction::Minimized
+                                                 : done;
+    case EActResult::NoSuchButton:
+        return EAction::NoSuchButton;
+    case EActResult::SeveralButtons:
+        return EAction::SeveralButtons;
+    case EActResult::ButtonDisabled:
+        return EAction::ButtonDisabled;
+    case EActResult::Refused:
+        break;
+    case EActResult::Protected:
+        return EAction::NotPressed;
+    }
+    return EAction::Refused;
+}
+
+} // namespace
+
 CActionEntry CAutoClose::EntryOf(const CWindowSnapshot& window) const {
     CActionEntry entry;
     if (m_pLog == nullptr)
@@ -70,7 +96,10 @@ bool CAutoClose::CloseChosen(HWND hwnd, CWindowOwner owner, CString& why) {
         why = _T("the window is gone");
         return false;
     }
-    return m_system.Act(hwnd, ERuleAction::Close, why);
+    static const CRule closing; // a rule's default action
+    CActOutcome outcome = m_system.Act(hwnd, closing);
+    why = std::move(outcome.strDetail);
+    return outcome.result == EActResult::Done;
 }
 
 void CAutoClose::OnTimer(UINT_PTR id) {
@@ -111,14 +140,13 @@ void CAutoClose::Execute(int i, HWND hwnd, CWindowOwner owner, const CWindowSnap
         Log(i, std::move(entry), dropped);
         return;
     }
-    CString why;
-    if (m_system.Act(hwnd, m_rules.GetAt(i).m_action, why)) {
+    const CRule& rule = m_rules.GetAt(i);
+    CActOutcome outcome = m_system.Act(hwnd, rule);
+    if (outcome.result == EActResult::Done)
         m_escalations.OnClosed(i, hwnd, owner, entry);
-        Log(i, std::move(entry), done);
-        return;
-    }
-    entry.strDetail = why;
-    Log(i, std::move(entry), EAction::Refused);
+    entry.strButton = std::move(outcome.strButton);
+    entry.strDetail = std::move(outcome.strDetail);
+    Log(i, std::move(entry), LoggedAs(rule.m_action, outcome.result, done));
 }
 
 CAutoClose::PendingMap::iterator CAutoClose::Drop(PendingMap::iterator it, const WCHAR16* why) {

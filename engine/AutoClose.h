@@ -12,15 +12,30 @@
 #include <map>
 #include <unordered_map>
 
+// What came of a rule's action on a window, as the History names it.
+enum class EActResult : std::uint8_t {
+    Done,           // asked to close, pressed or minimized
+    NoSuchButton,   // Press: no visible push button matches
+    SeveralButtons, // ... more than one does
+    ButtonDisabled, // ... the one that does is disabled
+    Refused,        // the system refused it
+    Protected,      // a window that is never pressed: nothing was done
+};
+
+struct CActOutcome {
+    EActResult result = EActResult::Done;
+    CString strButton; // Press: the button's text as shown (or as the rule names it)
+    CString strDetail; // Refused: the system's words; Protected: whose window it is
+};
+
 // What the decisions ask of the window system.
 class IWindowSystem {
 public:
     // The window's snapshot and owner now; nullptr when the handle names no window. The
     // snapshot stays valid until the next call.
     virtual const CWindowSnapshot* ReadWindow(HWND hwnd, CWindowOwner& owner) = 0;
-    // Does the action to the window; never waits for it. False when the system refused it,
-    // with `why` in words.
-    virtual bool Act(HWND hwnd, ERuleAction action, CString& why) = 0;
+    // Does the rule's action to the window; never waits for it.
+    virtual CActOutcome Act(HWND hwnd, const CRule& rule) = 0;
     // Starts the one-shot timer `id`, or restarts it with the full delay when it runs.
     virtual void SetTimer(UINT_PTR id, UINT delayMs) = 0;
     virtual void KillTimer(UINT_PTR id) = 0;

@@ -2,19 +2,36 @@
 
 #include <utility>
 
+namespace {
+
+bool IsActionTaken(EAction action) {
+    switch (action) {
+    case EAction::CloseAsked:
+    case EAction::ScheduledDone:
+    case EAction::Applied:
+    case EAction::Pressed:
+    case EAction::Minimized:
+    case EAction::SysCloseSent:
+    case EAction::ProgramEnded:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 void CHistory::LogAction(RuleId rule, CActionEntry entry) {
-    if (entry.action == EAction::CloseAsked || entry.action == EAction::ScheduledDone ||
-        entry.action == EAction::Applied || entry.action == EAction::SysCloseSent ||
-        entry.action == EAction::ProgramEnded)
-        ++m_closeCounts[rule];
+    if (IsActionTaken(entry.action))
+        ++m_actionCounts[rule];
     m_entries.push_front(std::move(entry));
     if (m_entries.size() > kCapacity)
         m_entries.pop_back();
 }
 
-int CHistory::CloseCount(RuleId rule) const {
-    const auto it = m_closeCounts.find(rule);
-    return it == m_closeCounts.end() ? 0 : it->second;
+int CHistory::ActionCount(RuleId rule) const {
+    const auto it = m_actionCounts.find(rule);
+    return it == m_actionCounts.end() ? 0 : it->second;
 }
 
 const WCHAR16* HistoryColumnCaption(int column) {
@@ -47,6 +64,25 @@ CString ActionText(const CActionEntry& entry) {
         break;
     case EAction::ApplyDropped:
         text.Format(_T("Not asked to close (Apply Rules): %s"), entry.strDetail);
+        break;
+    case EAction::Pressed:
+        text.Format(_T("Pressed \"%s\""), entry.strButton);
+        break;
+    case EAction::Minimized:
+        text = _T("Minimized");
+        break;
+    case EAction::NoSuchButton:
+        text = _T("No such button");
+        break;
+    case EAction::SeveralButtons:
+        text = _T("Several buttons match");
+        break;
+    case EAction::ButtonDisabled:
+        text.Format(_T("Not pressed: \"%s\" is disabled"), entry.strButton);
+        break;
+    case EAction::NotPressed:
+        text.Format(_T("Would have pressed \"%s\"; not pressed: %s"), entry.strButton,
+                    entry.strDetail);
         break;
     case EAction::SysCloseSent:
         text.Format(_T("Still open after %d ms: sent the window menu's Close"), entry.nDelayMs);

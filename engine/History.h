@@ -1,5 +1,5 @@
 // CHistory: what the rules did, in memory only: the latest actions, newest first, and how many
-// windows each rule asked to close since the program started.
+// actions each rule took since the program started.
 #pragma once
 
 #include "framework/String.h"
@@ -17,6 +17,12 @@ enum class EAction {
     Refused,          // Windows refused the post
     Applied,          // WM_CLOSE posted by "Apply Rules to Open Windows Now"
     ApplyDropped,     // ... not posted: the window was gone or no longer matched
+    Pressed,          // a button was pressed
+    Minimized,        // the window was minimized
+    NoSuchButton,     // no button of the window matches the rule's
+    SeveralButtons,   // more than one does: none was pressed
+    ButtonDisabled,   // the one that matches is disabled
+    NotPressed,       // a window that is never pressed: the rule would have pressed it
     // What followed a close the window ignored (nDelayMs: the time it waited).
     SysCloseSent,      // the window menu's Close was posted
     SysCloseHeld,      // ... not: the window shows a window of its own
@@ -35,7 +41,9 @@ struct CActionEntry {
     CString strRuleName;
     EAction action = EAction::CloseAsked;
     int nDelayMs = 0;  // CloseScheduled: the delay
-    CString strDetail; // ScheduledDropped, ApplyDropped: why; Refused: the system's words
+    CString strDetail; // ScheduledDropped, ApplyDropped, NotPressed: why; Refused: the
+                       // system's words
+    CString strButton; // Pressed, ButtonDisabled, NotPressed: the button's text as shown
 };
 
 // Where the watcher reports each decision, with the id of the rule that made it.
@@ -59,14 +67,15 @@ public:
     // 0 is the newest.
     const CActionEntry& GetAt(size_t i) const { return m_entries[i]; }
     void Clear() { m_entries.clear(); }
-    // How many windows the rule asked to close (at once, after its delay, or applied).
-    int CloseCount(RuleId rule) const;
+    // How many actions the rule took (closes asked for at once, after its delay or applied,
+    // presses, minimizes); refusals and drops are none.
+    int ActionCount(RuleId rule) const;
     // A deleted rule's count goes with it; its lines keep the number and name it had.
-    void ForgetRule(RuleId rule) { m_closeCounts.erase(rule); }
+    void ForgetRule(RuleId rule) { m_actionCounts.erase(rule); }
 
 private:
     std::deque<CActionEntry> m_entries;
-    std::map<RuleId, int> m_closeCounts;
+    std::map<RuleId, int> m_actionCounts;
 };
 
 // The columns of the history list.

@@ -67,15 +67,26 @@ const CWindowSnapshot* CWatcher::ReadWindow(HWND hwnd, CWindowOwner& owner) {
 }
 
 // How each action is done: the one place that knows.
-bool CWatcher::Act(HWND hwnd, ERuleAction action, CString& why) {
-    switch (action) {
+CActOutcome CWatcher::Act(HWND hwnd, const CRule& rule) {
+    CActOutcome outcome;
+    bool done = false;
+    switch (rule.m_action) {
     case ERuleAction::Close:
-        if (::PostMessageW(hwnd, WM_CLOSE, 0, 0))
-            return true;
+        done = ::PostMessageW(hwnd, WM_CLOSE, 0, 0) != FALSE;
+        break;
+    case ERuleAction::Press:
+        outcome.result = EActResult::NoSuchButton;
+        return outcome;
+    case ERuleAction::Minimize:
+        // Asynchronous: a window whose thread does not answer cannot hold us.
+        done = ::ShowWindowAsync(hwnd, SW_MINIMIZE) != FALSE;
         break;
     }
-    why = RefusalText(::GetLastError());
-    return false;
+    if (!done) {
+        outcome.result = EActResult::Refused;
+        outcome.strDetail = RefusalText(::GetLastError());
+    }
+    return outcome;
 }
 
 void CWatcher::LogAction(RuleId rule, CActionEntry entry) {

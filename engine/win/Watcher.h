@@ -68,7 +68,7 @@ public:
 
 private:
     const CWindowSnapshot* ReadWindow(HWND hwnd, CWindowOwner& owner) override;
-    bool Act(HWND hwnd, ERuleAction action, CString& why) override;
+    CActOutcome Act(HWND hwnd, const CRule& rule) override;
     void LogAction(RuleId rule, CActionEntry entry) override;
     void SetTimer(UINT_PTR id, UINT delayMs) override;
     void KillTimer(UINT_PTR id) override;

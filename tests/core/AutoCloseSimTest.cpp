@@ -465,9 +465,9 @@ private:
         m_read = m_windows[i - 1].Snapshot();
         return &m_read;
     }
-    bool Act(HWND hwnd, ERuleAction, CString&) override {
+    CActOutcome Act(HWND hwnd, const CRule&) override {
         m_posted.push_back(hwnd);
-        return true;
+        return {};
     }
     void SetTimer(UINT_PTR id, UINT delayMs) override {
         m_timers[id] = {m_now + delayMs, static_cast<long long>(delayMs)};

@@ -60,7 +60,7 @@ public:
         owner = {1, static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(hwnd))};
         return &m_window;
     }
-    bool Act(HWND, ERuleAction, CString&) override { return true; }
+    CActOutcome Act(HWND, const CRule&) override { return {}; }
     void SetTimer(UINT_PTR id, UINT ms) override { m_timers[id] = ms; }
     void KillTimer(UINT_PTR id) override { m_timers.erase(id); }
     void OwnedWindows(HWND, std::vector<HWND>& owned) override { owned = m_owned; }

@@ -19,16 +19,19 @@ CActionEntry Entry(EAction action, const WCHAR16* caption = _T("w")) {
     return entry;
 }
 
-TEST(History, KeepsTheLatestEntriesNewestFirstAndCountsOnlyCloses) {
+TEST(History, KeepsTheLatestEntriesNewestFirstAndCountsOnlyActionsTaken) {
     CHistory history;
     const RuleId ruleA = 1, ruleB = 2;
-    for (EAction action : {EAction::CloseAsked, EAction::CloseScheduled, EAction::ScheduledDone,
-                           EAction::ScheduledDropped, EAction::Refused, EAction::Applied})
+    for (EAction action :
+         {EAction::CloseAsked, EAction::CloseScheduled, EAction::ScheduledDone,
+          EAction::ScheduledDropped, EAction::Refused, EAction::Applied, EAction::ApplyDropped,
+          EAction::Pressed, EAction::Minimized, EAction::NoSuchButton, EAction::SeveralButtons,
+          EAction::ButtonDisabled, EAction::NotPressed})
         history.LogAction(ruleA, Entry(action));
-    EXPECT_EQ(history.CloseCount(ruleA), 3);
-    EXPECT_EQ(history.CloseCount(ruleB), 0);
+    EXPECT_EQ(history.ActionCount(ruleA), 5);
+    EXPECT_EQ(history.ActionCount(ruleB), 0);
     history.ForgetRule(ruleA);
-    EXPECT_EQ(history.CloseCount(ruleA), 0);
+    EXPECT_EQ(history.ActionCount(ruleA), 0);
 
     for (int i = 0; i < 600; ++i) {
         CString caption;
@@ -38,7 +41,7 @@ TEST(History, KeepsTheLatestEntriesNewestFirstAndCountsOnlyCloses) {
     ASSERT_EQ(history.GetCount(), CHistory::kCapacity);
     EXPECT_EQ(history.GetAt(0).strCaption, _T("599"));
     EXPECT_EQ(history.GetAt(CHistory::kCapacity - 1).strCaption, _T("100"));
-    EXPECT_EQ(history.CloseCount(ruleB), 600); // the count outlives the entries
+    EXPECT_EQ(history.ActionCount(ruleB), 600); // the count outlives the entries
     history.Clear();
     EXPECT_EQ(history.GetCount(), 0u);
 }
@@ -59,6 +62,18 @@ TEST(History, TheCopiedTextHasTheColumnNamesAndOneTabbedLinePerEntry) {
               "12/7/2026 4:32:10 AM\tNag\tNagClass\t\t3\t\tRefused by Windows: the window "
               "belongs to a program with higher rights\r\n"
               "12/7/2026 4:32:10 AM\tNag\tNagClass\t\t3\t\tClose scheduled after 1500 ms\r\n");
+}
+
+TEST(History, APressNamesItsButtonAsShown) {
+    CActionEntry entry = Entry(EAction::Pressed);
+    entry.strButton = _T("No");
+    EXPECT_EQ(Narrow(ActionText(entry)), "Pressed \"No\"");
+    entry.action = EAction::ButtonDisabled;
+    EXPECT_EQ(Narrow(ActionText(entry)), "Not pressed: \"No\" is disabled");
+    entry.action = EAction::NotPressed;
+    entry.strDetail = _T("a window of consent.exe");
+    EXPECT_EQ(Narrow(ActionText(entry)),
+              "Would have pressed \"No\"; not pressed: a window of consent.exe");
 }
 
 TEST(History, AnotherProgramsTabsAndLineEndsMakeNoFalseColumnOrRow) {

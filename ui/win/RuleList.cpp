@@ -189,6 +189,6 @@ void CQuellixDlg::OnNMDblclkWindowList(NMHDR*, LRESULT* result) {
 CString CQuellixDlg::ClosedCellText(int row) const {
     CString text;
     if (row >= 0 && row < m_rules.GetCount())
-        text.Format(L"%d", m_history.CloseCount(m_rules.GetAt(row).m_nId));
+        text.Format(L"%d", m_history.ActionCount(m_rules.GetAt(row).m_nId));
     return text;
 }
