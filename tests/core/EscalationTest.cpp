@@ -26,6 +26,7 @@ public:
     CScript() {
         CRule rule;
         rule.m_strClass = _T("Editor");
+        rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = FALSE;
         rule.m_nDelayMs = 0;
         rule.m_escalate = EEscalate::End;
         rule.m_nEscalateAfterMs = 100;
