@@ -111,39 +111,25 @@ public:
     std::vector<CActionEntry> m_log;
 };
 
-TEST(Escalation, TheWindowMenusCloseWaitsItsTimeAndSparesAWindowAskingItsUser) {
+// Its time and one follow-up per window are the simulation's; here, what the History says, and
+// a window asking its user something ("Save changes?") that is left to its user.
+TEST(Escalation, TheWindowMenusCloseSparesAWindowAskingItsUser) {
     CScript script;
     CRule rule = script.m_rules.GetAt(0);
     rule.m_escalate = EEscalate::SysClose;
     rule.m_nEscalateAfterMs = 2500;
     script.m_rules.Replace(0, rule);
     script.m_autoClose.OnForeground(Window(1), script.m_window, {1, 1});
-    ASSERT_EQ(script.m_timers.size(), 1u);
-    EXPECT_EQ(script.m_timers.begin()->second, 2500u);
-    EXPECT_TRUE(script.m_sysClosed.empty());
-    // Another close of the same window keeps the follow-up of the first.
-    script.m_autoClose.OnForeground(Window(1), script.m_window, {1, 1});
-    EXPECT_EQ(script.m_timers.size(), 1u);
     script.Fire();
     EXPECT_EQ(script.m_sysClosed, std::vector<HWND>{Window(1)});
-    EXPECT_EQ(script.m_log.back().action, EAction::SysCloseSent);
     EXPECT_EQ(ActionText(script.m_log.back()),
               CString(_T("Still open after 2500 ms: sent the window menu's Close")));
-    EXPECT_EQ(script.m_autoClose.EscalationCount(), 0u); // SysClose only: nothing more
 
-    // "Save changes?" after the close: nothing is sent, and the History says so.
     script.m_autoClose.OnForeground(Window(2), script.m_window, {1, 2});
     script.m_owned.push_back(Window(99));
     script.Fire();
     EXPECT_EQ(script.m_sysClosed.size(), 1u);
     EXPECT_EQ(script.m_log.back().action, EAction::SysCloseHeld);
-    // A window that closed as asked: nothing follows, nothing is logged.
-    script.m_owned.clear();
-    script.m_autoClose.OnForeground(Window(3), script.m_window, {1, 3});
-    script.m_gone[Window(3)] = true;
-    const size_t lines = script.m_log.size();
-    script.Fire();
-    EXPECT_EQ(script.m_log.size(), lines);
 }
 
 TEST(Escalation, AProgramIsEndedOnlyWhenSilentAllowedAndAgreedTo) {
@@ -205,16 +191,6 @@ TEST(Escalation, WhatHappensWhileTheBoxIsOpenCannotEndTheWrongProgram) {
                   variant == 0 ? EAction::EscalationDropped : EAction::EndRefused);
         EXPECT_EQ(s.m_autoClose.EscalationCount(), 0u);
     }
-
-    // Deleting the rule drops its follow-ups, each with one line.
-    CScript d;
-    d.m_autoClose.OnForeground(Window(5), d.m_window, {1, 5});
-    d.m_autoClose.OnForeground(Window(6), d.m_window, {1, 6});
-    d.m_autoClose.ForgetRule(d.m_rules.GetAt(0).m_nId);
-    EXPECT_EQ(d.m_autoClose.EscalationCount(), 0u);
-    EXPECT_TRUE(d.m_timers.empty());
-    const std::vector<EAction> actions = d.Actions();
-    EXPECT_EQ(std::count(actions.begin(), actions.end(), EAction::EscalationDropped), 2);
 }
 
 } // namespace

@@ -37,6 +37,7 @@ bool ImportRule(const std::wstring& cls, const char* escalate, int afterMs) {
                     SW_HIDE) ||
         !tool.Wait(15000))
         return false;
+    ::DeleteFileW(json.c_str());
     return tool.ExitCode() == 0;
 }
 
