@@ -43,6 +43,7 @@ configure_file(${CMAKE_BINARY_DIR}/Manifest.rc.in ${CMAKE_BINARY_DIR}/Manifest.r
 add_library(quellix_win STATIC
   rules/win/DataFilePath.cpp
   engine/win/Snapshot.cpp
+  engine/win/DialogControls.cpp
 )
 target_link_libraries(quellix_win PUBLIC quellix_core shell32 user32)
 
@@ -97,12 +98,14 @@ endif()
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/CloseLatency.exe [events] [rounds]
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/IdleMessages.exe [seconds] [control | flood | flood-rule | flood-hook | flood-worst]
 #   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/RuleListPaintBench.exe [rules] [rounds]
-foreach(name WindowListBench CloseLatency IdleMessages RuleListPaintBench)
+#   scripts/wine-run.sh BUILD_DIR BUILD_DIR/bin/PressLatency.exe [boxes] [rounds]
+foreach(name WindowListBench CloseLatency IdleMessages RuleListPaintBench PressLatency)
   add_executable(${name} bench/win/${name}.cpp ${QUELLIX_RC})
   target_link_libraries(${name} PRIVATE quellix_app quellix_winsupport)
 endforeach()
-# The watcher's latency against a program that only hooks (and, asked, reads the window) and posts.
-foreach(name BareCloser LatencyTarget)
+# The watcher's latency against a program that only hooks (and, asked, reads the window) and posts
+# or presses, and the targets they measure.
+foreach(name BareCloser LatencyTarget BarePresser PressTarget)
   add_executable(${name} WIN32 bench/win/${name}.cpp)
   target_link_libraries(${name} PRIVATE quellix_warnings)
   if(MINGW)
@@ -113,6 +116,7 @@ endforeach()
 target_link_libraries(BareCloser PRIVATE quellix_win)
 add_dependencies(CloseLatency BareCloser LatencyTarget)
 add_dependencies(IdleMessages LatencyTarget)
+add_dependencies(PressLatency BarePresser PressTarget)
 if(MINGW)
   # Wide entry point: wmain.
   target_link_options(WindowListBench PRIVATE -municode)

@@ -29,5 +29,14 @@ bool RuleTextsMatch(const CRuleSet& rules, int i, const CWindowSnapshot& window)
                          image, true))
             return false;
     }
+    if (textFlags & CRuleKey::kMessage) {
+        // Only a dialog has one; one that cannot be read matches no message.
+        StringView message;
+        if (!SameText(window.strClass, kDialogClass) || window.pMessage == nullptr ||
+            !window.pMessage->Read(message) ||
+            !TextMatches(rule.m_strMessage.View(), rule.m_messageMode, patterns.message.get(),
+                         message, false))
+            return false;
+    }
     return true;
 }

@@ -8,6 +8,20 @@
 
 #include <cstring>
 
+// A dialog's message (its message text, or its visible texts), read only when a rule that
+// every cheaper criterion admitted asks for it, and then once per snapshot.
+class IWindowMessage {
+public:
+    // The message; false when it cannot be read. The text stays valid with the snapshot.
+    virtual bool Read(StringView& text) = 0;
+
+protected:
+    ~IWindowMessage() = default;
+};
+
+// The class of the dialogs that have a message.
+inline constexpr WCHAR16 kDialogClass[] = _T("#32770");
+
 // What the watcher reads of one foreground window. The texts are views into buffers that
 // the caller keeps, so that a snapshot costs no allocation.
 struct CWindowSnapshot {
@@ -19,6 +33,8 @@ struct CWindowSnapshot {
     // The process image's full path; empty when it is unknown or was not read (the reader
     // reads it only while an enabled rule compares the program).
     StringView strProcess;
+    // Where the message comes from; null: the window has none.
+    IWindowMessage* pMessage = nullptr;
 };
 
 // Equal unit by unit. memcmp, because the generic character traits of 16-bit units compare
@@ -73,8 +89,8 @@ inline bool KeyAdmits(const CRuleKey& key, const CWindowKey& w) {
     return (failed & key.flags) == 0;
 }
 
-// The rest of rule i's test, once its key admitted it: the exact texts in full, the patterns
-// and the program. Out of line: most rules never get here.
+// The rest of rule i's test, once its key admitted it: the exact texts in full, the patterns,
+// the program and, last, the message. Out of line: most rules never get here.
 bool RuleTextsMatch(const CRuleSet& rules, int i, const CWindowSnapshot& window);
 
 // The test of one rule, as the scan makes it.

@@ -25,6 +25,8 @@ struct CRuleKey {
     static constexpr std::uint32_t kProcess = 64;
     // Set on a disabled rule and failed by every window.
     static constexpr std::uint32_t kDisabled = 128;
+    // A dialog's message: a text criterion only, compared after every other.
+    static constexpr std::uint32_t kMessage = 256;
     // The whole key of a rule that may not act: it admits no window.
     static constexpr std::uint32_t kNothing = kDisabled;
     // The criteria compared through the compact values alone.
@@ -45,8 +47,8 @@ struct CRuleKey {
     std::uint32_t titleHash = 0;
     std::uint32_t classLength = 0;
     std::uint32_t classHash = 0;
-    // Criteria compared through the rule's texts (patterns, the program), kTitle, kClass or
-    // kProcess shifted into the flags' upper bits: the key stays small.
+    // Criteria compared through the rule's texts (patterns, the program, the message), kTitle,
+    // kClass, kProcess or kMessage shifted into the flags' upper bits: the key stays small.
     static constexpr int kTextShift = 8;
     std::uint32_t TextFlags() const { return flags >> kTextShift; }
 

@@ -25,10 +25,10 @@ CRuleKey CRuleKey::Of(const CRule& rule) {
                 (exactTitle ? kTitle : 0) | (exactClass ? kClass : 0) |
                 (rule.m_bMatchLocation ? kLocation : 0) |
                 (rule.m_bMatchDimensions ? kDimensions : 0) | (rule.m_bEnabled ? 0 : kDisabled);
-    key.flags |=
-        ((rule.m_bMatchTitle && !exactTitle ? kTitle : 0) |
-         (rule.m_bMatchClass && !exactClass ? kClass : 0) | (rule.m_bMatchProcess ? kProcess : 0))
-        << kTextShift;
+    key.flags |= ((rule.m_bMatchTitle && !exactTitle ? kTitle : 0) |
+                  (rule.m_bMatchClass && !exactClass ? kClass : 0) |
+                  (rule.m_bMatchProcess ? kProcess : 0) | (rule.m_bMatchMessage ? kMessage : 0))
+                 << kTextShift;
     key.style = rule.m_dwStyle;
     key.exStyle = rule.m_dwExStyle;
     key.left = rule.m_rcWindow.left;
@@ -56,6 +56,9 @@ void CRuleSet::Index(int i) {
     patterns.title = CompileIf(rule.m_bMatchTitle, rule.m_titleMode, rule.m_strTitle);
     patterns.windowClass = CompileIf(rule.m_bMatchClass, rule.m_classMode, rule.m_strClass);
     patterns.process = CompileIf(rule.m_bMatchProcess, rule.m_processMode, rule.m_strProcess);
+    patterns.message = CompileIf(rule.m_bMatchMessage, rule.m_messageMode, rule.m_strMessage);
+    patterns.button = CompileIf(rule.m_action == ERuleAction::Press && rule.m_nButtonId == 0,
+                                rule.m_buttonMode, rule.m_strButton);
     key = CRuleKey::Of(rule);
     m_nProcessRules += UsesProcess(rule) ? 1 : 0;
 }

@@ -47,6 +47,8 @@ struct CRulePatterns {
     std::unique_ptr<CRegex> title;
     std::unique_ptr<CRegex> windowClass;
     std::unique_ptr<CRegex> process;
+    std::unique_ptr<CRegex> message;
+    std::unique_ptr<CRegex> button; // a pressed button's text
 };
 
 class CRuleSet {

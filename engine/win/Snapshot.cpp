@@ -14,6 +14,8 @@ const CWindowSnapshot& CSnapshotReader::ReadAfterCaption(HWND hwnd, bool withPro
     m_snapshot.dwStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_STYLE));
     m_snapshot.dwExStyle = static_cast<DWORD>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
     m_snapshot.strProcess = withProcess ? ReadProcess(hwnd) : StringView();
+    m_message.Reset(hwnd);
+    m_snapshot.pMessage = &m_message;
     return m_snapshot;
 }
 

@@ -1,8 +1,10 @@
 // Reading what matching needs of a window: its class, its whole caption, its rectangle and its
-// styles. No message is sent to the window, so a hung window cannot stall the reader.
+// styles. No message is sent to the window, so a hung window cannot stall the reader; only a
+// dialog's message, which a rule asks for last, is read with a short timeout.
 #pragma once
 
 #include "engine/Match.h"
+#include "engine/win/DialogControls.h"
 
 #include <vector>
 
@@ -27,5 +29,6 @@ private:
     std::vector<WCHAR> m_caption = std::vector<WCHAR>(256);
     // A path may be up to 32767 units long; the buffer is made at the first read.
     std::vector<WCHAR> m_process;
+    CDialogMessageSource m_message; // read only when a rule asks for it
     CWindowSnapshot m_snapshot;
 };

@@ -3,8 +3,11 @@
 // are CAutoClose's; this file only connects them to the window system.
 #include "Watcher.h"
 
+#include "engine/ButtonText.h"
+#include "engine/ProtectedPrograms.h"
 #include "engine/Triggers.h"
 #include "engine/Report.h"
+#include "engine/win/DialogControls.h"
 #include "framework/win/App.h"
 #include "framework/Exception.h"
 
@@ -12,6 +15,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -47,6 +51,36 @@ CString RefusalText(DWORD error) {
     return SystemErrorText(error);
 }
 
+// Whose window is never pressed: a program that asks for consent or credentials, a window of
+// another desktop, or one of ours. Empty for any other window.
+CString ProtectedOwner(HWND hwnd) {
+    DWORD pid = 0;
+    if (::GetWindowThreadProcessId(hwnd, &pid) == 0)
+        return CString(L"a window that is gone");
+    if (pid == ::GetCurrentProcessId())
+        return CString(L"a window of Quellix");
+    if (::GetAncestor(hwnd, GA_PARENT) != ::GetDesktopWindow())
+        return CString(L"a window on another desktop");
+    const CKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    std::vector<WCHAR> image(32768);
+    DWORD size = static_cast<DWORD>(image.size());
+    // A program that cannot be named could be one of them.
+    if (!process || !::QueryFullProcessImageNameW(process.Get(), 0, image.data(), &size))
+        return CString(L"a window of a program that cannot be identified");
+    const StringView path(image.data(), size);
+    if (!IsProtectedProgram(path))
+        return CString();
+    CString why(L"a window of ");
+    why += ImageFileName(path);
+    return why;
+}
+
+// The button as the rule names it.
+CString RuleButtonName(const CRule& rule) {
+    return rule.m_nButtonId != 0 ? CString(StandardButtonName(rule.m_nButtonId))
+                                 : ShownButtonText(rule.m_strButton.View());
+}
+
 } // namespace
 
 void CALLBACK CWatcher::AutoCloseTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
@@ -74,9 +108,19 @@ CActOutcome CWatcher::Act(HWND hwnd, const CRule& rule) {
     case ERuleAction::Close:
         done = ::PostMessageW(hwnd, WM_CLOSE, 0, 0) != FALSE;
         break;
-    case ERuleAction::Press:
-        outcome.result = EActResult::NoSuchButton;
+    case ERuleAction::Press: {
+        outcome.strDetail = ProtectedOwner(hwnd);
+        if (!outcome.strDetail.IsEmpty()) {
+            outcome.result = EActResult::Protected;
+            outcome.strButton = RuleButtonName(rule);
+            return outcome;
+        }
+        const int i = m_rules.IndexOf(rule.m_nId);
+        outcome = PressButton(hwnd, rule, i >= 0 ? m_rules.PatternsAt(i).button.get() : nullptr);
+        if (outcome.result == EActResult::Refused)
+            outcome.strDetail = RefusalText(::GetLastError());
         return outcome;
+    }
     case ERuleAction::Minimize:
         // Asynchronous: a window whose thread does not answer cannot hold us.
         done = ::ShowWindowAsync(hwnd, SW_MINIMIZE) != FALSE;

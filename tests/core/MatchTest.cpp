@@ -212,4 +212,60 @@ TEST(Match, ScanOfTheRuleSetAgreesWithTheMatcher) {
     }
 }
 
+// A dialog's message as the reader gives it, counting the reads.
+struct TestMessage : IWindowMessage {
+    const WCHAR16* text = _T("Save changes to Notes?");
+    bool readable = true;
+    int reads = 0;
+    bool Read(StringView& out) override {
+        ++reads;
+        out = text;
+        return readable;
+    }
+};
+
+// The message is the last criterion: never read for a window that another one refuses, nor
+// for one that is not a dialog; unread, it matches nothing.
+TEST(Match, TheMessageIsReadOnlyForADialogEveryOtherCriterionAdmits) {
+    TestWindow dialog;
+    dialog.cls = kDialogClass;
+    CRule rule;
+    Record(rule, dialog);
+    rule.m_bMatchDimensions = TRUE;
+    rule.m_bMatchMessage = TRUE;
+    rule.m_strMessage = _T("save changes");
+    CRuleSet rules;
+    rules.Add(rule);
+    rule.m_bMatchTitle = TRUE;
+    rule.m_titleMode = TextMode::Contains;
+    rule.m_strTitle = _T("other");
+    rules.Add(rule);
+
+    TestMessage message;
+    CWindowSnapshot window = dialog.Snapshot();
+    window.pMessage = &message;
+    std::vector<int> matched;
+    ScanRules(rules, window, [&](int i) { matched.push_back(i); });
+    EXPECT_EQ(matched, std::vector<int>{0});
+    EXPECT_EQ(message.reads, 1);
+
+    message.text = _T("Discard the draft?");
+    EXPECT_FALSE(RuleMatches(rules, 0, window));
+    message.readable = false;
+    message.text = _T("Save changes");
+    EXPECT_FALSE(RuleMatches(rules, 0, window));
+
+    message = TestMessage();
+    const TestWindow wide{
+        dialog.title, dialog.cls, {10, 20, 111, 220}, dialog.style, dialog.exStyle};
+    window = wide.Snapshot();
+    window.pMessage = &message;
+    EXPECT_FALSE(RuleMatches(rules, 0, window));
+    const TestWindow plain{dialog.title, _T("Notes"), dialog.rc, dialog.style, dialog.exStyle};
+    window = plain.Snapshot();
+    window.pMessage = &message;
+    EXPECT_FALSE(RuleMatches(rules, 0, window));
+    EXPECT_EQ(message.reads, 0);
+}
+
 } // namespace
