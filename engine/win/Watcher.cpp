@@ -125,10 +125,6 @@ CActOutcome CWatcher::Act(HWND hwnd, const CRule& rule) {
         // Asynchronous: a window whose thread does not answer cannot hold us.
         done = ::ShowWindowAsync(hwnd, SW_MINIMIZE) != FALSE;
         break;
-    case ERuleAction::Press:
-    case ERuleAction::Minimize:
-        why = L"this copy of Quellix cannot do that";
-        return false;
     }
     if (!done) {
         outcome.result = EActResult::Refused;
