@@ -50,6 +50,7 @@ target_link_libraries(quellix_win PUBLIC quellix_core shell32 user32)
 # The application code, shared by the exe and the Windows tests that drive it in-process.
 add_library(quellix_app STATIC
   engine/win/Watcher.cpp
+  engine/win/Escalation.cpp
   engine/win/OpenWindows.cpp
   ui/win/QuellixDlg.cpp
   ui/win/HelpLinks.cpp
@@ -60,6 +61,7 @@ add_library(quellix_app STATIC
   ui/win/RuleList.cpp
   ui/win/RuleListFile.cpp
   ui/win/ActionLog.cpp
+  ui/win/EndProgram.cpp
   ui/win/ApplyRules.cpp
   ui/win/ListKeys.cpp
   ui/win/Pause.cpp

@@ -116,6 +116,8 @@ bool CAutoClose::CloseChosen(HWND hwnd, CWindowOwner owner, CString& why) {
 
 void CAutoClose::OnTimer(UINT_PTR id) {
     m_system.KillTimer(id);
+    if (m_escalations.OnTimer(id))
+        return;
     const auto found = m_byTimer.find(id);
     if (found == m_byTimer.end())
         return; // dropped before it was due
@@ -152,6 +154,8 @@ void CAutoClose::Execute(int i, HWND hwnd, CWindowOwner owner, const CWindowSnap
     }
     const CRule& rule = m_rules.GetAt(i);
     CActOutcome outcome = m_system.Act(hwnd, rule);
+    if (outcome.result == EActResult::Done)
+        m_escalations.OnClosed(i, hwnd, owner, entry);
     entry.strButton = std::move(outcome.strButton);
     entry.strDetail = std::move(outcome.strDetail);
     Log(i, std::move(entry), LoggedAs(rule.m_action, outcome.result, done));
@@ -182,6 +186,7 @@ void CAutoClose::ForgetRule(RuleId id) {
     // A deletion is the user's, not an event's: it may look at every pending close.
     for (auto it = m_pending.begin(); it != m_pending.end();)
         it = it->first.rule == id ? Drop(it, _T("the rule was deleted")) : std::next(it);
+    m_escalations.ForgetRule(id);
 }
 
 void CAutoClose::CancelAll() {
@@ -189,6 +194,7 @@ void CAutoClose::CancelAll() {
         m_system.KillTimer(pending.timerId);
     m_pending.clear();
     m_byTimer.clear();
+    m_escalations.DropAll(_T("Quellix stopped watching"));
 }
 
 void CAutoClose::SetPaused(bool paused) {
@@ -197,4 +203,5 @@ void CAutoClose::SetPaused(bool paused) {
         return;
     for (auto it = m_pending.begin(); it != m_pending.end();)
         it = Drop(it, _T("Auto Close was paused"));
+    m_escalations.DropAll(_T("Auto Close was paused"));
 }

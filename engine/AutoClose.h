@@ -3,20 +3,13 @@
 // simulated desktop.
 #pragma once
 
+#include "engine/Escalation.h"
 #include "engine/History.h"
 #include "engine/Match.h"
+#include "engine/WindowOwner.h"
 #include "rules/RuleSet.h"
 
 #include <unordered_map>
-
-// Who owns a window: a handle alone can name another program's window later.
-struct CWindowOwner {
-    DWORD threadId = 0;
-    DWORD processId = 0;
-
-    bool operator==(const CWindowOwner&) const = default;
-    auto operator<=>(const CWindowOwner&) const = default;
-};
 
 // What came of a rule's action on a window, as the History names it.
 enum class EActResult : std::uint8_t {
@@ -72,16 +65,24 @@ public:
     // A pending close is due: its rule acts if the handle still names the window of the match
     // and the rule, as it stands now, still matches it.
     void OnTimer(UINT_PTR id);
-    // The rule is being deleted: its pending closes are dropped.
+    // The rule is being deleted: its pending closes and follow-ups are dropped.
     void ForgetRule(RuleId id);
-    // Watching stops: every pending close is dropped, unlogged.
+    // Watching stops: every pending close is dropped, unlogged, and every follow-up, logged.
     void CancelAll();
-    // Pausing drops every pending close (each one logged as dropped).
+    // Pausing drops every pending close and follow-up (each one logged as dropped).
     void SetPaused(bool paused);
     bool IsPaused() const { return m_bPaused; }
     // Every decision is told to `log` from now on (null: to nobody).
-    void SetActionLog(IActionLog* log) { m_pLog = log; }
+    void SetActionLog(IActionLog* log) {
+        m_pLog = log;
+        m_escalations.SetActionLog(log);
+    }
+    // What follows a close that a window ignores; without a system, nothing does.
+    void SetEscalation(IEscalationSystem* system, IEndQuestion* question) {
+        m_escalations.SetSystem(system, question);
+    }
     size_t PendingCount() const { return m_pending.size(); }
+    size_t EscalationCount() const { return m_escalations.Count(); }
 
 private:
     // What a rule owes a window: one pending close per rule and window.
@@ -122,4 +123,5 @@ private:
     PendingMap m_pending;
     // A rehash moves no key but invalidates iterators: the timer keeps its close's key.
     std::unordered_map<UINT_PTR, CPendingKey> m_byTimer;
+    CEscalations m_escalations{m_rules, m_system, m_nLastTimerId};
 };

@@ -11,6 +11,8 @@ bool IsActionTaken(EAction action) {
     case EAction::Applied:
     case EAction::Pressed:
     case EAction::Minimized:
+    case EAction::SysCloseSent:
+    case EAction::ProgramEnded:
         return true;
     default:
         return false;
@@ -81,6 +83,25 @@ CString ActionText(const CActionEntry& entry) {
     case EAction::NotPressed:
         text.Format(_T("Would have pressed \"%s\"; not pressed: %s"), entry.strButton,
                     entry.strDetail);
+        break;
+    case EAction::SysCloseSent:
+        text.Format(_T("Still open after %d ms: sent the window menu's Close"), entry.nDelayMs);
+        break;
+    case EAction::SysCloseHeld:
+        text.Format(_T("Still open after %d ms: it shows a window of its own, nothing sent"),
+                    entry.nDelayMs);
+        break;
+    case EAction::ProgramEnded:
+        text = _T("Ended the program after you agreed");
+        break;
+    case EAction::EndDeclined:
+        text = _T("Not ended: you said No");
+        break;
+    case EAction::EndRefused:
+        text.Format(_T("Not ended: %s"), entry.strDetail);
+        break;
+    case EAction::EscalationDropped:
+        text.Format(_T("Follow-up of the close dropped: %s"), entry.strDetail);
         break;
     }
     return text;

@@ -23,6 +23,13 @@ enum class EAction {
     SeveralButtons,   // more than one does: none was pressed
     ButtonDisabled,   // the one that matches is disabled
     NotPressed,       // a window that is never pressed: the rule would have pressed it
+    // What followed a close the window ignored (nDelayMs: the time it waited).
+    SysCloseSent,      // the window menu's Close was posted
+    SysCloseHeld,      // ... not: the window shows a window of its own
+    ProgramEnded,      // the user agreed and the program was ended
+    EndDeclined,       // the user said No
+    EndRefused,        // not ended, and why
+    EscalationDropped, // the follow-up ended early, and why
 };
 
 struct CActionEntry {

@@ -23,10 +23,12 @@ protected:
 
 // The Win32 side of CAutoClose: the hook, the timers on the owner window, the posted closes
 // and the reading of windows.
-class CWatcher : private IWindowSystem, private IActionLog {
+class CWatcher : private IWindowSystem, private IEscalationSystem, private IActionLog {
 public:
     CWatcher(const CRuleSet& rules, IForegroundReport& report)
-        : m_rules(rules), m_report(report), m_autoClose(rules, *this) {}
+        : m_rules(rules), m_report(report), m_autoClose(rules, *this) {
+        m_autoClose.SetEscalation(this, nullptr);
+    }
     ~CWatcher() { Remove(); }
     CWatcher(const CWatcher&) = delete;
     CWatcher& operator=(const CWatcher&) = delete;
@@ -43,6 +45,8 @@ public:
     // Hands the waiting report, if any, to the host now, and lets the log show its actions.
     void FlushReport();
 
+    // Who is asked before a program is ended (null: nobody, and none is ended).
+    void SetEndQuestion(IEndQuestion* question) { m_autoClose.SetEscalation(this, question); }
     // Every decision is told to `log` from now on (null: to nobody), with its local time.
     void SetActionLog(IActionLog* log);
     // While paused no rule acts: pending closes are dropped now, and no title-change or show
@@ -68,6 +72,13 @@ private:
     void LogAction(RuleId rule, CActionEntry entry) override;
     void SetTimer(UINT_PTR id, UINT delayMs) override;
     void KillTimer(UINT_PTR id) override;
+    // The escalation's checks and actions (engine/win/Escalation.cpp).
+    void OwnedWindows(HWND hwnd, std::vector<HWND>& owned) override;
+    bool ShowsNewWindow(HWND hwnd, const std::vector<HWND>& before) override;
+    bool SendSysClose(HWND hwnd, CString& why) override;
+    int SilentMs(HWND hwnd) override;
+    bool MayEnd(HWND hwnd, CWindowOwner owner, CProgramToEnd& program, CString& why) override;
+    bool EndProgram(CWindowOwner owner, CString& why) override;
 
     static void CALLBACK WinEventCallback(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject,
                                           LONG, DWORD, DWORD);

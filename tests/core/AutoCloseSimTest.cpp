@@ -4,7 +4,9 @@
 // its question open while the desktop changes, pause and resume, and timers; after every step
 // the closes asked for must be exactly those that a plain model of the rules owes (none to a
 // window that no rule matches at that moment, none dropped), every pending close must have one
-// timer, and the History must say what the model says. A failure prints its seed and the
+// timer, and the History must say what the model says. Windows ignore the closes: a rule that
+// escalates sends the window menu's Close once its time is over, and then (its programs all
+// still answer) ends nothing. A failure prints its seed and the
 // shortest step list found.
 #include "engine/AutoClose.h"
 #include "tests/core/ReferenceMatch.h"
@@ -53,6 +55,8 @@ constexpr size_t kMaxRules = 6;
 const WCHAR16* const kTitles[] = {_T(""), _T("a"), _T("abc"), _T("A\u7063\u00D4")};
 const WCHAR16* const kClasses[] = {_T("C1"), _T("C2")};
 const int kDelays[] = {0, -1, 10, 30, 100};
+// Longer than one Advance: a follow-up never falls due in the step of its close.
+const int kEscalateAfter[] = {50, 120};
 
 struct SimWindow {
     bool alive = false;
@@ -88,6 +92,8 @@ CRule RuleOf(std::uint32_t a, std::uint32_t b) {
     rule.m_dwStyle = (b >> 6) & 1;
     rule.m_dwExStyle = (b >> 7) & 1;
     rule.m_nDelayMs = kDelays[(b >> 8) % 5];
+    rule.m_escalate = static_cast<EEscalate>((a >> 11) % kEscalateCount);
+    rule.m_nEscalateAfterMs = kEscalateAfter[(a >> 13) % 2];
     return rule;
 }
 
@@ -99,14 +105,18 @@ bool Acts(const CRule& rule, const SimWindow& w) {
     return w.alive && rule.m_bEnabled && criterion && MatchesRule(rule, w.Snapshot());
 }
 
-class CSimulation : private IWindowSystem, private IActionLog {
+class CSimulation : private IWindowSystem, private IEscalationSystem, private IActionLog {
 public:
     // Runs the steps; the first broken promise, described, or nothing.
     std::optional<std::string> Run(const std::vector<Step>& steps) {
         m_autoClose.SetActionLog(this);
+        m_autoClose.SetEscalation(this, nullptr);
         for (size_t n = 0; n < steps.size(); ++n) {
             m_posted.clear();
             m_expected.clear();
+            m_sysClosed.clear();
+            m_sysExpected.clear();
+            m_endChecksExpected = 0;
             m_logged.clear();
             Apply(steps[n]);
             if (auto failure = Verify()) {
@@ -126,6 +136,12 @@ private:
         RuleId rule;
         std::uint64_t serial;
         auto operator<=>(const Owed&) const = default;
+    };
+    // A follow-up the model owes: its time, the order its timer was set in, its step.
+    struct Escalation {
+        long long due;
+        std::uint64_t seq;
+        bool endStep;
     };
     struct Timer {
         long long due;
@@ -160,7 +176,32 @@ private:
                 return &rule;
         return nullptr;
     }
-    void Owe(const SimWindow& w) { m_expected.push_back(Handle(IndexOf(&w))); }
+    // A close asked for at `at`; a rule that escalates owes its follow-up unless one runs.
+    void Owe(const SimWindow& w, const ModelRule& rule, long long at) {
+        m_expected.push_back(Handle(IndexOf(&w)));
+        const Owed key{rule.id, w.serial};
+        if (rule.criteria.m_escalate != EEscalate::None && !m_escOwed.count(key))
+            m_escOwed[key] = {at + rule.criteria.m_nEscalateAfterMs, ++m_seq, false};
+    }
+    // A follow-up falls due: the window still there and the rule still escalating gets the
+    // window menu's Close, then (End) a second look that finds its program answering.
+    void Escalate(const Owed& key, const Escalation& e) {
+        const ModelRule* rule = RuleById(key.rule);
+        const SimWindow* w = BySerial(key.serial);
+        if (rule == nullptr || w == nullptr)
+            return;
+        const CRule& r = rule->criteria;
+        if (!r.m_bEnabled || r.m_escalate == EEscalate::None ||
+            (e.endStep && r.m_escalate != EEscalate::End))
+            return;
+        if (e.endStep) {
+            ++m_endChecksExpected;
+            return;
+        }
+        m_sysExpected.push_back(Handle(IndexOf(w)));
+        if (r.m_escalate == EEscalate::End)
+            m_escOwed[key] = {e.due + r.m_nEscalateAfterMs, ++m_seq, true};
+    }
 
     // The model of one event: a rule of that moment acts at once, or owes a close at its
     // delay; a window already owed keeps its time unless it came to the foreground.
@@ -172,9 +213,9 @@ private:
                 const Owed key{rule.id, w.serial};
                 if (rule.criteria.m_nDelayMs <= 0) {
                     m_owed.erase(key);
-                    Owe(w);
+                    Owe(w, rule, m_now);
                 } else if (trigger == kTriggerForeground || !m_owed.count(key)) {
-                    m_owed[key] = m_now + rule.criteria.m_nDelayMs;
+                    m_owed[key] = {m_now + rule.criteria.m_nDelayMs, ++m_seq};
                 }
             }
         }
@@ -249,6 +290,7 @@ private:
                 const int i = static_cast<int>(s.a % m_model.size());
                 const RuleId id = m_model[static_cast<size_t>(i)].id;
                 std::erase_if(m_owed, [&](const auto& o) { return o.first.rule == id; });
+                std::erase_if(m_escOwed, [&](const auto& o) { return o.first.rule == id; });
                 m_model.erase(m_model.begin() + i);
                 m_autoClose.ForgetRule(id);
                 m_rules.Remove(i);
@@ -281,31 +323,53 @@ private:
                 const ModelRule* rule = RuleById(a.rule);
                 const SimWindow* w = BySerial(a.serial);
                 if (rule != nullptr && w != nullptr && Acts(rule->criteria, *w))
-                    Owe(*w);
+                    Owe(*w, *rule, m_now);
                 m_autoClose.ApplyNow(a.rule, a.hwnd, a.owner, CActionEntry());
             }
             m_asked.clear();
             break;
         case Kind::Pause:
             m_paused = !m_paused;
-            if (m_paused)
+            if (m_paused) {
                 m_owed.clear();
+                m_escOwed.clear();
+            }
             m_autoClose.SetPaused(m_paused);
             break;
         case Kind::Advance: {
             const long long until = m_now + s.a % 40;
             // The model: what falls due is owed to its window if it is still there and the
             // rule, as it stands now, still matches it. Nothing changes while time passes.
-            for (auto it = m_owed.begin(); it != m_owed.end();) {
-                if (it->second > until) {
-                    ++it;
+            // Closes and follow-ups in the order they fall due, as their timers fire.
+            for (;;) {
+                auto close = m_owed.end();
+                for (auto it = m_owed.begin(); it != m_owed.end(); ++it)
+                    if (it->second.first <= until &&
+                        (close == m_owed.end() || it->second < close->second))
+                        close = it;
+                auto esc = m_escOwed.end();
+                for (auto it = m_escOwed.begin(); it != m_escOwed.end(); ++it)
+                    if (it->second.due <= until &&
+                        (esc == m_escOwed.end() || std::pair(it->second.due, it->second.seq) <
+                                                       std::pair(esc->second.due, esc->second.seq)))
+                        esc = it;
+                if (esc != m_escOwed.end() &&
+                    (close == m_owed.end() ||
+                     std::pair(esc->second.due, esc->second.seq) < close->second)) {
+                    const Owed key = esc->first;
+                    const Escalation e = esc->second;
+                    m_escOwed.erase(esc);
+                    Escalate(key, e);
                     continue;
                 }
-                const ModelRule* rule = RuleById(it->first.rule);
-                const SimWindow* w = BySerial(it->first.serial);
+                if (close == m_owed.end())
+                    break;
+                const ModelRule* rule = RuleById(close->first.rule);
+                const SimWindow* w = BySerial(close->first.serial);
+                const long long at = close->second.first;
+                m_owed.erase(close);
                 if (rule != nullptr && w != nullptr && Acts(rule->criteria, *w))
-                    Owe(*w);
-                it = m_owed.erase(it);
+                    Owe(*w, *rule, at);
             }
             // The system: periodic timers, each fired in the order it falls due.
             for (;;) {
@@ -342,17 +406,28 @@ private:
         if (m_posted != m_expected)
             return std::to_string(m_posted.size()) + " closes asked for, " +
                    std::to_string(m_expected.size()) + " owed";
-        // Each pending close has its timer, and no timer outlives its close.
-        if (m_timers.size() != m_owed.size() || m_autoClose.PendingCount() != m_owed.size())
-            return std::to_string(m_timers.size()) + " timers and " +
-                   std::to_string(m_autoClose.PendingCount()) + " pending closes, " +
-                   std::to_string(m_owed.size()) + " owed";
+        // Each pending close and follow-up has its timer, and no timer outlives its own.
+        if (m_timers.size() != m_owed.size() + m_escOwed.size() ||
+            m_autoClose.PendingCount() != m_owed.size() ||
+            m_autoClose.EscalationCount() != m_escOwed.size())
+            return std::to_string(m_timers.size()) + " timers, " +
+                   std::to_string(m_autoClose.PendingCount()) + " pending closes and " +
+                   std::to_string(m_autoClose.EscalationCount()) + " follow-ups; " +
+                   std::to_string(m_owed.size()) + " closes and " +
+                   std::to_string(m_escOwed.size()) + " follow-ups owed";
+        std::sort(m_sysClosed.begin(), m_sysClosed.end());
+        std::sort(m_sysExpected.begin(), m_sysExpected.end());
+        if (m_sysClosed != m_sysExpected)
+            return std::to_string(m_sysClosed.size()) + " window menu Closes sent, " +
+                   std::to_string(m_sysExpected.size()) + " owed";
         // The History: one line per close asked for, each naming its rule's number then;
         // per rule, every close scheduled and not yet ended is one the model owes.
         if (!m_logFault.empty())
             return m_logFault;
-        size_t done = 0;
+        size_t done = 0, sysLines = 0, endLines = 0;
         for (const auto& [id, entry] : m_logged) {
+            sysLines += entry.action == EAction::SysCloseSent ? 1 : 0;
+            endLines += entry.action == EAction::EndRefused ? 1 : 0;
             const bool closed = entry.action == EAction::CloseAsked ||
                                 entry.action == EAction::ScheduledDone ||
                                 entry.action == EAction::Applied;
@@ -366,6 +441,11 @@ private:
         if (done != m_posted.size())
             return std::to_string(done) + " History lines of closes, " +
                    std::to_string(m_posted.size()) + " closes";
+        if (sysLines != m_sysClosed.size() || endLines != m_endChecksExpected)
+            return std::to_string(sysLines) + " History lines of window menu Closes and " +
+                   std::to_string(endLines) + " of programs not ended, the model " +
+                   std::to_string(m_sysClosed.size()) + " and " +
+                   std::to_string(m_endChecksExpected);
         for (const ModelRule& rule : m_model) {
             const auto owed = std::count_if(m_owed.begin(), m_owed.end(),
                                             [&](const auto& o) { return o.first.rule == rule.id; });
@@ -393,6 +473,16 @@ private:
         m_timers[id] = {m_now + delayMs, static_cast<long long>(delayMs)};
     }
     void KillTimer(UINT_PTR id) override { m_timers.erase(id); }
+    // Every window ignores its closes, asks its user nothing and answers messages.
+    void OwnedWindows(HWND, std::vector<HWND>&) override {}
+    bool ShowsNewWindow(HWND, const std::vector<HWND>&) override { return false; }
+    bool SendSysClose(HWND hwnd, CString&) override {
+        m_sysClosed.push_back(hwnd);
+        return true;
+    }
+    int SilentMs(HWND) override { return 0; }
+    bool MayEnd(HWND, CWindowOwner, CProgramToEnd&, CString&) override { return false; }
+    bool EndProgram(CWindowOwner, CString&) override { return false; }
     void LogAction(RuleId rule, CActionEntry entry) override {
         const int i = m_rules.IndexOf(rule);
         if (i < 0 || entry.nRule != i + 1 || entry.strRuleName != m_rules.GetAt(i).m_strName)
@@ -403,8 +493,10 @@ private:
 
     CRuleSet m_rules;
     CAutoClose m_autoClose{m_rules, *this};
-    std::vector<ModelRule> m_model; // in the same order as m_rules
-    std::map<Owed, long long> m_owed;
+    std::vector<ModelRule> m_model;                             // in the same order as m_rules
+    std::map<Owed, std::pair<long long, std::uint64_t>> m_owed; // due, and the order set
+    std::map<Owed, Escalation> m_escOwed;
+    std::uint64_t m_seq = 0;
     std::vector<Asked> m_asked; // the open Apply question
     bool m_paused = false;
     SimWindow m_windows[kHandles];
@@ -413,6 +505,8 @@ private:
     std::map<UINT_PTR, Timer> m_timers;
     CWindowSnapshot m_read;
     std::vector<HWND> m_posted, m_expected;
+    std::vector<HWND> m_sysClosed, m_sysExpected;
+    size_t m_endChecksExpected = 0;
     std::vector<std::pair<RuleId, CActionEntry>> m_logged; // this step's History lines
     std::map<RuleId, long long> m_open; // per rule: closes scheduled and not yet ended
     std::string m_logFault;

@@ -5,13 +5,15 @@
 //   TargetWindows.exe --log FILE --opened ADDRESS
 //                     (registered as the web browser: logs "<ms> OPENED 0 <address>")
 //
-// Every WM_CLOSE is logged as "<ms> CLOSE <index> <caption>", every foreground change it makes
+// Every WM_CLOSE is logged as "<ms> CLOSE <index> <caption>", every window menu's Close
+// (WM_SYSCOMMAND SC_CLOSE, ignored like WM_CLOSE) as "<ms> SYSCLOSE <index>", every foreground
+// change it makes
 // as "<ms> FOREGROUND <index>", with one monotonic clock shared by all processes. Messages
 // registered as "QuellixTest.Foreground" (make this window foreground and raise the event, as
 // Wine does not), "QuellixTest.Move" (wParam x, lParam y) and "QuellixTest.Quit" control it.
 // "QuellixTest.Act" (wParam: 1 hide, 2 show without activation, 3 rename to "<caption>
-// (renamed)", 4 rename back, 5 destroy) does one more thing, raises its event as Wine does not,
-// and logs "<ms> DID <index> <action>".
+// (renamed)", 4 rename back, 5 destroy, 6 stop taking messages for good: the program hangs)
+// does one more thing, raises its event as Wine does not, and logs "<ms> DID <index> <action>".
 #include <windows.h>
 
 #include <cstdio>
@@ -72,6 +74,10 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             ::DestroyWindow(hwnd);
         return 0;
     }
+    if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_CLOSE) {
+        Log(L"SYSCLOSE " + std::to_wstring(IndexOf(hwnd)));
+        return 0;
+    }
     if (msg == WM_DESTROY) {
         int i = IndexOf(hwnd);
         if (i >= 0)
@@ -111,6 +117,9 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case 5:
             ::DestroyWindow(hwnd);
+            break;
+        case 6:
+            ::Sleep(INFINITE);
             break;
         default:
             break;

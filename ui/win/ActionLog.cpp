@@ -9,9 +9,11 @@
 void CQuellixDlg::InitHistory() {
     m_pHistoryDlg = std::make_unique<CHistoryDlg>(m_history, this);
     m_watcher.SetActionLog(this);
+    m_watcher.SetEndQuestion(this);
 }
 
 void CQuellixDlg::EndHistory() {
+    m_watcher.SetEndQuestion(nullptr);
     m_watcher.SetActionLog(nullptr);
     m_pHistoryDlg.reset();
 }

@@ -22,7 +22,10 @@
 class CWindowInfo;
 struct CIntSetting;
 
-class CQuellixDlg : public CDialog, private IForegroundReport, private IActionLog {
+class CQuellixDlg : public CDialog,
+                    private IForegroundReport,
+                    private IActionLog,
+                    private IEndQuestion {
 public:
     explicit CQuellixDlg(CWnd* parent = nullptr);
     ~CQuellixDlg() override;
@@ -195,6 +198,8 @@ protected:
     // The watcher's action log (ui/win/ActionLog.cpp)
     void LogAction(RuleId rule, CActionEntry entry) override;
     void ShowActions() override;
+    // The box before a program that stopped answering is ended (ui/win/EndProgram.cpp).
+    bool AskToEnd(const CProgramToEnd& program) override;
     // List keys (ui/win/ListKeys.cpp)
     void OnRuleListKey(NMHDR* nmhdr, LRESULT* result);
     void OnWindowListKey(NMHDR* nmhdr, LRESULT* result);

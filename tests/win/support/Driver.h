@@ -162,7 +162,7 @@ public:
     // Makes the window the foreground window (and raises the event) and waits until it is.
     bool MakeForeground(size_t index);
     void Move(size_t index, int x, int y);
-    enum Action { kHide = 1, kShowNoActivate, kRename, kRenameBack, kDestroy };
+    enum Action { kHide = 1, kShowNoActivate, kRename, kRenameBack, kDestroy, kHang };
     // Has the helper do it (raising its event) and waits until it is logged as done.
     bool Act(size_t index, Action action);
     std::vector<LoggedEvent> Events() const;
@@ -170,6 +170,7 @@ public:
     bool WaitCloses(size_t count, int timeoutMs, int index = -1) const;
     void Stop();
     DWORD Pid() const { return m_process.Id(); }
+    Process& GetProcess() { return m_process; }
     // The program that shows the windows: TargetWindows.exe, or a copy of it under this name
     // beside it (another program with the same windows).
     void SetProgram(const std::wstring& exe);
