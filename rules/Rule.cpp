@@ -1,22 +1,9 @@
 #include "Rule.h"
 
 #include "rules/Regex.h"
+#include "rules/RuleFields.h"
 
 #include <memory>
-
-const WCHAR16* TextModeName(TextMode mode) {
-    switch (mode) {
-    case TextMode::Contains:
-        return _T("contains");
-    case TextMode::Wildcard:
-        return _T("wildcard");
-    case TextMode::Regex:
-        return _T("regex");
-    case TextMode::Is:
-        break;
-    }
-    return _T("is");
-}
 
 CRule RuleFromWindow(const CWindowInfo& window) {
     CRule rule;
@@ -77,20 +64,23 @@ bool MatchesEveryText(TextMode mode, const CString& text) {
     return false;
 }
 
+// Why a regular expression does not compile; empty for one that does, or another mode.
+CString CompileProblem(TextMode mode, const CString& text) {
+    CString error;
+    if (mode != TextMode::Regex || CRegex::Compile(text.View(), &error) != nullptr)
+        return CString();
+    return error.IsEmpty() ? CString(_T("it is not valid")) : error;
+}
+
 } // namespace
 
+bool IsStandardButtonId(int id) {
+    return (id >= 1 && id <= 7) || id == 10 || id == 11;
+}
+
 CString RuleProblem(const CRule& rule, bool allowMatchAll) {
-    if (!allowMatchAll && !rule.m_bMatchTitle && !rule.m_bMatchClass && !rule.m_bMatchLocation &&
-        !rule.m_bMatchDimensions && !rule.m_bMatchStyle && !rule.m_bMatchExStyle &&
-        !rule.m_bMatchProcess)
-        return CString(_T("A rule needs at least one criterion: without one it would close "
-                          "every window."));
-    if (rule.m_strName.GetLength() > kMaxRuleName)
-        return CString(_T("A rule's name has at most 256 characters."));
-    if (rule.m_dwTriggers == 0 || (rule.m_dwTriggers & ~kTriggerAll) != 0)
-        return CString(_T("A rule needs at least one trigger."));
-    if (rule.m_bMatchProcess && rule.m_strProcess.IsEmpty())
-        return CString(_T("The program is empty."));
+    if (rule.m_bNeedsNewer)
+        return CString(_T("The rule holds settings that only a newer Quellix understands."));
     const struct {
         BOOL used;
         TextMode mode;
@@ -98,7 +88,32 @@ CString RuleProblem(const CRule& rule, bool allowMatchAll) {
         const WCHAR16* what;
     } texts[] = {{rule.m_bMatchTitle, rule.m_titleMode, rule.m_strTitle, _T("window text")},
                  {rule.m_bMatchClass, rule.m_classMode, rule.m_strClass, _T("window class")},
-                 {rule.m_bMatchProcess, rule.m_processMode, rule.m_strProcess, _T("program")}};
+                 {rule.m_bMatchProcess, rule.m_processMode, rule.m_strProcess, _T("program")},
+                 {rule.m_bMatchMessage, rule.m_messageMode, rule.m_strMessage, _T("message")}};
+    bool any = rule.m_bMatchLocation || rule.m_bMatchDimensions || rule.m_bMatchStyle ||
+               rule.m_bMatchExStyle;
+    for (const auto& t : texts)
+        any = any || t.used;
+    if (!allowMatchAll && !any)
+        return CString(_T("A rule needs at least one criterion: without one it would close "
+                          "every window."));
+    for (const CRuleField& field : RuleFields()) {
+        CString problem = FieldProblem(field, rule);
+        if (!problem.IsEmpty())
+            return problem;
+    }
+    if (rule.m_bMatchProcess && rule.m_strProcess.IsEmpty())
+        return CString(_T("The program is empty."));
+    const bool pressByText = rule.m_action == ERuleAction::Press && rule.m_nButtonId == 0;
+    if (rule.m_action == ERuleAction::Press && rule.m_nButtonId != 0 &&
+        !IsStandardButtonId(rule.m_nButtonId))
+        return CString(_T("The button id must be a standard one: 1 (OK), 2 (Cancel), 3 (Abort), "
+                          "4 (Retry), 5 (Ignore), 6 (Yes), 7 (No), 10 (Try Again) or 11 "
+                          "(Continue)."));
+    if (pressByText && rule.m_strButton.IsEmpty())
+        return CString(_T("A rule that presses a button needs the button's text or id."));
+    if (rule.m_escalate != EEscalate::None && rule.m_action != ERuleAction::Close)
+        return CString(_T("Only a rule that closes can follow up a close that is ignored."));
     for (const auto& t : texts) {
         if (!t.used || t.mode == TextMode::Is)
             continue;
@@ -107,10 +122,16 @@ CString RuleProblem(const CRule& rule, bool allowMatchAll) {
             problem.Format(_T("The pattern of the %s is empty."), t.what);
             return problem;
         }
-        CString error;
-        if (t.mode == TextMode::Regex && !CRegex::Compile(t.text.View(), &error)) {
+        if (CString error = CompileProblem(t.mode, t.text); !error.IsEmpty()) {
             problem.Format(_T("The regular expression of the %s does not compile: %s"), t.what,
                            error);
+            return problem;
+        }
+    }
+    if (pressByText) {
+        if (CString error = CompileProblem(rule.m_buttonMode, rule.m_strButton); !error.IsEmpty()) {
+            CString problem;
+            problem.Format(_T("The regular expression of the button does not compile: %s"), error);
             return problem;
         }
     }

@@ -7,6 +7,7 @@
 #include "rules/WindowInfo.h"
 
 #include <cstdint>
+#include <vector>
 
 // How a rule's text is compared with a window's: equal (title and class with case, the program
 // without), contained, a whole-text wildcard (`*` any run, `?` one character), or a regular
@@ -90,12 +91,19 @@ public:
     EEscalate m_escalate = EEscalate::None;
     int m_nEscalateAfterMs = 3000;
 
+    // Read from a file of a newer Quellix: the block's tagged fields this copy does not know,
+    // as they were, so that saving keeps them; and whether one of them must be understood, in
+    // which case the rule matches nothing here.
+    std::vector<BYTE> m_unknownFields;
+    bool m_bNeedsNewer = false;
+
     // True when the file's record says exactly what the rule does: enabled, exact texts, no
     // program, checked at the foreground only, closing.
     bool FitsRecord() const {
         return m_bEnabled && !m_bMatchProcess && m_titleMode == TextMode::Is &&
                m_classMode == TextMode::Is && m_dwTriggers == kTriggerForeground &&
-               m_action == ERuleAction::Close && !m_bMatchMessage && m_escalate == EEscalate::None;
+               m_action == ERuleAction::Close && !m_bMatchMessage &&
+               m_escalate == EEscalate::None && m_unknownFields.empty();
     }
 };
 
@@ -112,3 +120,5 @@ void TakeRecord(CRule& rule, const CWindowInfo& record);
 // rule may be kept; otherwise why not, in words. `allowMatchAll` lets a rule without such a
 // criterion through, for a user who asked for exactly that.
 CString RuleProblem(const CRule& rule, bool allowMatchAll = false);
+// IDOK 1 to IDNO 7, IDTRYAGAIN 10, IDCONTINUE 11: the ids a button is pressed by.
+bool IsStandardButtonId(int id);

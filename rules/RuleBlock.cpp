@@ -1,6 +1,7 @@
 #include "RuleBlock.h"
 
 #include "framework/Archive.h"
+#include "rules/RuleFields.h"
 #include "rules/RuleSet.h"
 
 #include <array>
@@ -23,19 +24,23 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
 }
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
-
 class CWriter {
 public:
     void U32(std::uint32_t v) {
         const BYTE b[4] = {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)};
         m_bytes.insert(m_bytes.end(), b, b + 4);
     }
+    void U16(unsigned v) {
+        m_bytes.push_back(BYTE(v));
+        m_bytes.push_back(BYTE(v >> 8));
+    }
+    void Units(StringView text) {
+        for (WCHAR16 unit : text)
+            U16(unit);
+    }
     void Text(StringView text) {
         U32(static_cast<std::uint32_t>(text.size()));
-        for (WCHAR16 unit : text) {
-            m_bytes.push_back(BYTE(unit));
-            m_bytes.push_back(BYTE(static_cast<unsigned>(unit) >> 8));
-        }
+        Units(text);
     }
     std::vector<BYTE>& Bytes() { return m_bytes; }
 
@@ -86,6 +91,25 @@ public:
         return CString(StringView(units));
     }
     bool AtEnd() const { return m_pos == m_size; }
+    unsigned U16() {
+        if (m_failed || m_size - m_pos < 2) {
+            Fail(_T("it ends inside an entry"), m_pos);
+            return 0;
+        }
+        const unsigned v = m_data[m_pos] | m_data[m_pos + 1] << 8;
+        m_pos += 2;
+        return v;
+    }
+    // The next n bytes, or null when fewer are left.
+    const BYTE* Bytes(size_t n) {
+        if (m_failed || m_size - m_pos < n) {
+            Fail(_T("it ends inside an entry"), m_pos);
+            return nullptr;
+        }
+        const BYTE* at = m_data + m_pos;
+        m_pos += n;
+        return at;
+    }
 
 private:
     const BYTE* m_data;
@@ -98,12 +122,102 @@ private:
 };
 
 constexpr size_t kNoLimit = 0x7FFFFFFF;
+// A tagged field's flag: a reader that does not know the tag must not act on the rule.
+constexpr unsigned kMustUnderstand = 1;
+
+// The tagged part of an entry (version 2): the count of fields, then each as its tag, flags,
+// byte length and value (a number: 4 bytes; a text: its UTF-16LE units). Only fields that differ
+// from their defaults are written, and the fields of a newer Quellix as they were read.
+void WriteTagged(CWriter& out, const CRule& rule) {
+    CWriter fields;
+    std::uint32_t count = 0;
+    for (const CRuleField& field : RuleFields()) {
+        if (field.place != EFieldPlace::Tagged || FieldIsDefault(field, rule))
+            continue;
+        ++count;
+        fields.U16(field.tag);
+        fields.U16(field.mustUnderstand ? kMustUnderstand : 0);
+        if (field.kind == EFieldKind::Text) {
+            const StringView text = (rule.*field.text).View();
+            fields.U32(static_cast<std::uint32_t>(2 * text.size()));
+            fields.Units(text);
+        } else {
+            fields.U32(4);
+            fields.U32(static_cast<std::uint32_t>(FieldNumber(field, rule)));
+        }
+    }
+    // Kept as read: each is a whole field, counted in the first two bytes' place.
+    const std::vector<BYTE>& unknown = rule.m_unknownFields;
+    for (size_t at = 0; at + 8 <= unknown.size(); ++count)
+        at += 8 + LoadU32(unknown.data() + at + 4);
+    out.U32(count);
+    out.Bytes().insert(out.Bytes().end(), fields.Bytes().begin(), fields.Bytes().end());
+    out.Bytes().insert(out.Bytes().end(), unknown.begin(), unknown.end());
+}
+
+const CRuleField* TaggedField(unsigned tag) {
+    for (const CRuleField& field : RuleFields())
+        if (field.place == EFieldPlace::Tagged && field.tag == tag)
+            return &field;
+    return nullptr;
+}
+
+void ReadTagged(CReader& in, CRule& rule) {
+    const std::uint32_t count = in.U32();
+    for (std::uint32_t i = 0; i < count && !in.Failed(); ++i) {
+        const size_t at = in.Pos();
+        const unsigned tag = in.U16();
+        const unsigned flags = in.U16();
+        const std::uint32_t length = in.U32();
+        const BYTE* value = in.Bytes(length);
+        if (value == nullptr)
+            return;
+        const CRuleField* field = TaggedField(tag);
+        if (field == nullptr) {
+            const BYTE* whole = value - 8;
+            rule.m_unknownFields.insert(rule.m_unknownFields.end(), whole, value + length);
+            if (flags & kMustUnderstand)
+                rule.m_bNeedsNewer = true;
+            continue;
+        }
+        const bool text = field->kind == EFieldKind::Text;
+        if (text ? length % 2 != 0 : length != 4) {
+            in.Fail(_T("an entry has values no rule can have"), at);
+            return;
+        }
+        if (text) {
+            std::basic_string<WCHAR16> units(length / 2, WCHAR16());
+            for (size_t k = 0; k < units.size(); ++k)
+                units[k] = static_cast<WCHAR16>(value[2 * k] | value[2 * k + 1] << 8);
+            rule.*field->text = CString(StringView(units));
+        } else {
+            field->set(rule, static_cast<std::int32_t>(LoadU32(value)));
+            if (!FieldProblem(*field, rule).IsEmpty()) {
+                in.Fail(_T("an entry has values no rule can have"), at);
+                return;
+            }
+        }
+    }
+}
+
+// Whether the rules need the tagged part, and so the block's version 2.
+bool NeedsTagged(const CRuleSet& rules) {
+    for (int i = 0; i < rules.GetCount(); ++i) {
+        const CRule& rule = rules.GetAt(i);
+        if (!rule.m_unknownFields.empty())
+            return true;
+        for (const CRuleField& field : RuleFields())
+            if (field.place == EFieldPlace::Tagged && !FieldIsDefault(field, rule))
+                return true;
+    }
+    return false;
+}
 
 bool ValidMode(std::uint32_t m) {
     return m < static_cast<std::uint32_t>(kTextModeCount);
 }
 
-void ReadEntry(CReader& in, CRule& rule, bool& inert) {
+void ReadEntry(CReader& in, std::uint32_t version, CRule& rule, bool& inert) {
     const size_t at = in.Pos();
     const std::uint32_t flags = in.U32();
     const std::uint32_t modes = in.U32();
@@ -125,6 +239,8 @@ void ReadEntry(CReader& in, CRule& rule, bool& inert) {
     rule.m_dwTriggers = triggers;
     rule.m_strName = in.Text(kMaxRuleName);
     rule.m_strProcess = in.Text(kNoLimit);
+    if (version >= 2)
+        ReadTagged(in, rule);
     if (!inert)
         return;
     RECT& rc = rule.m_rcWindow;
@@ -145,7 +261,7 @@ void ReadEntry(CReader& in, CRule& rule, bool& inert) {
     rule.m_strClass = in.Text(kNoLimit);
 }
 
-void WriteEntry(CWriter& out, const CRule& rule) {
+void WriteEntry(CWriter& out, std::uint32_t version, const CRule& rule) {
     const bool inert = !rule.FitsRecord();
     out.U32((rule.m_bEnabled ? kEnabled : 0) | (rule.m_bMatchProcess ? kProcess : 0) |
             (inert ? kInert : 0));
@@ -155,6 +271,8 @@ void WriteEntry(CWriter& out, const CRule& rule) {
     out.U32(rule.m_dwTriggers);
     out.Text(rule.m_strName.View());
     out.Text(rule.m_strProcess.View());
+    if (version >= 2)
+        WriteTagged(out, rule);
     if (!inert)
         return;
     const RECT& rc = rule.m_rcWindow;
@@ -208,7 +326,7 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
         newer.problem = problem;
         return newer;
     }
-    if (version != kVersion)
+    if (version < 1)
         return fail(CVerdict::Status::Damaged, offset + 4, _T("its version is not valid"));
     if (length > size - kHeaderSize)
         return fail(CVerdict::Status::Damaged, offset + 8, _T("the file ends before it does"));
@@ -223,7 +341,7 @@ CVerdict Parse(const BYTE* data, size_t size, std::uint64_t offset, int count,
         in.Fail(_T("its entry count differs from the rule count"), 0);
     for (std::uint32_t i = 0; i < n && !in.Failed(); ++i) {
         CEntry entry;
-        ReadEntry(in, entry.rule, entry.inert);
+        ReadEntry(in, version, entry.rule, entry.inert);
         if (entries != nullptr)
             entries->push_back(std::move(entry));
     }
@@ -252,13 +370,15 @@ void StoreRecord(CArchive& ar, const CRule& rule) {
 void Store(CArchive& ar, const CRuleSet& rules) {
     if (!IsNeeded(rules))
         return; // the file is the records alone, as an older Quellix writes it
+    // Version 1 while no rule needs more: the copies that read only it keep reading the file.
+    const std::uint32_t version = NeedsTagged(rules) ? kVersion : 1;
     CWriter body;
     body.U32(static_cast<std::uint32_t>(rules.GetCount()));
     for (int i = 0; i < rules.GetCount(); ++i)
-        WriteEntry(body, rules.GetAt(i));
+        WriteEntry(body, version, rules.GetAt(i));
     CWriter header;
     header.Bytes().assign(kTag, kTag + sizeof kTag);
-    header.U32(kVersion);
+    header.U32(version);
     header.U32(static_cast<std::uint32_t>(body.Bytes().size()));
     header.U32(Crc32(body.Bytes().data(), body.Bytes().size()));
     ar.Write(header.Bytes().data(), header.Bytes().size());
@@ -288,7 +408,7 @@ bool IsNeeded(const CRuleSet& rules) {
         if (!rule.FitsRecord() || !rule.m_strName.IsEmpty() || !rule.m_strProcess.IsEmpty())
             return true;
     }
-    return false;
+    return NeedsTagged(rules);
 }
 
 std::uint32_t RecordsChecksum(const CRuleSet& rules) {

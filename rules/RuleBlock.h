@@ -5,7 +5,7 @@
 //
 // Layout, little-endian, at the first byte after the last record:
 //   0   4  tag "QLXB"
-//   4   4  version (1)
+//   4   4  version (1, or 2 when a rule has tagged fields)
 //   8   4  length L of the body, in bytes
 //   12  4  CRC-32 of the body (the polynomial of zip and PNG)
 //   16  L  body: the entry count (= the records' count), then one entry per rule in order:
@@ -14,6 +14,9 @@
 //          4  triggers (kTriggerForeground | kTriggerTitleChange | kTriggerShown, not 0)
 //          4+2n  name: its unit count n, then its UTF-16LE units (n <= 256)
 //          4+2n  program
+//          version 2: 4 the count of tagged fields, then each: 2 tag, 2 flags (1: must be
+//             understood: a reader that does not know the tag takes the rule as matching
+//             nothing), 4 length in bytes, the value (a number: 4 bytes; a text: UTF-16LE)
 //          inert only: the record's 13 integers, then title and class, each 4+2n
 // Bytes after the records that do not start with the tag, and bytes after the block, are
 // ignored, as a reader of the records alone does.
@@ -43,7 +46,7 @@ private:
 namespace CRuleBlock {
 
 inline constexpr BYTE kTag[4] = {'Q', 'L', 'X', 'B'};
-inline constexpr std::uint32_t kVersion = 1;
+inline constexpr std::uint32_t kVersion = 2;
 inline constexpr size_t kHeaderSize = 16;
 
 // What is known of the bytes after the records.

@@ -20,6 +20,7 @@ bool RuleCellShown(const CRule& rule, int column) {
         return rule.m_bMatchProcess != 0;
     case kRuleDelayColumn:
     case kRuleNameColumn:
+    case kRuleActionColumn:
         return true;
     default:
         return false;
@@ -30,7 +31,8 @@ const CListColumn& RuleColumn(int i) {
     return i < kRecordColumnCount    ? kRecordColumns[static_cast<size_t>(i)]
            : i == kRuleDelayColumn   ? kDelayColumn
            : i == kRuleProgramColumn ? kProgramColumn
-                                     : kNameColumn;
+           : i == kRuleNameColumn    ? kNameColumn
+                                     : kActionColumn;
 }
 
 namespace {
@@ -45,6 +47,36 @@ CString ModeText(TextMode mode, const CString& text) {
 
 } // namespace
 
+CString RuleActionText(const CRule& rule) {
+    CString text;
+    switch (rule.m_action) {
+    case ERuleAction::Press:
+        if (rule.m_nButtonId != 0)
+            text.Format(_T("Press button %d"), rule.m_nButtonId);
+        else if (rule.m_buttonMode == TextMode::Is)
+            text.Format(_T("Press \"%s\""), rule.m_strButton);
+        else
+            text.Format(_T("Press (%s) \"%s\""), TextModeName(rule.m_buttonMode), rule.m_strButton);
+        return text;
+    case ERuleAction::Minimize:
+        return CString(_T("Minimize"));
+    case ERuleAction::Close:
+        break;
+    }
+    switch (rule.m_escalate) {
+    case EEscalate::SysClose:
+        text.Format(_T("Close, then its menu's Close after %d ms"), rule.m_nEscalateAfterMs);
+        return text;
+    case EEscalate::End:
+        text.Format(_T("Close, then its menu's Close and ending after %d ms"),
+                    rule.m_nEscalateAfterMs);
+        return text;
+    case EEscalate::None:
+        break;
+    }
+    return CString(_T("Close"));
+}
+
 CString RuleCellText(const CRule& rule, int column) {
     if (!RuleCellShown(rule, column))
         return CString();
@@ -58,6 +90,8 @@ CString RuleCellText(const CRule& rule, int column) {
         return ModeText(rule.m_processMode, rule.m_strProcess);
     case kRuleNameColumn:
         return rule.m_strName;
+    case kRuleActionColumn:
+        return RuleActionText(rule);
     case 1:
         return ModeText(rule.m_titleMode, rule.m_strTitle);
     case 2:

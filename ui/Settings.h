@@ -34,9 +34,17 @@ inline constexpr const WCHAR16* kColumnWidthFormat = _T("Column %d Of %d");
 inline constexpr const WCHAR16* kNamedColumnWidthFormat = _T("Column %s Of %d");
 inline constexpr int kWindowListNumber = 1;
 inline constexpr int kRuleListNumber = 2;
-// How many columns of each list an older version stored by position: a named column among
-// them takes its positional width over once.
-inline constexpr int kPositionalColumns[] = {0, 10, 13};
+// The named columns whose width an older version stored by position: each takes that width
+// over once. A column added since has no such place.
+struct CStoredPosition {
+    int listNumber;
+    const WCHAR16* widthName;
+    int position;
+};
+inline constexpr CStoredPosition kStoredPositions[] = {{kWindowListNumber, _T("Program"), 9},
+                                                       {kRuleListNumber, _T("Program"), 10},
+                                                       {kRuleListNumber, _T("Name"), 11},
+                                                       {kRuleListNumber, _T("Closed"), 12}};
 
 } // namespace Settings
 

@@ -76,11 +76,11 @@ TEST_F(ToolTest, AddAppendsExactlyTheGivenCriteriaAndRemoveTakesOneOut) {
     ASSERT_EQ(Run({"list", P("r.dat")}), 0);
     EXPECT_EQ(host.out,
               "Sr  Window Text  Window Class  X  Y  Width  Height  Style  Ex Style  Delay  Program"
-              "  Name  Enabled  Triggers\n"
+              "  Name  Action  Enabled  Triggers\n"
               " 1               Notepad                                               100       "
-              "          yes      foreground\n"
+              "          Close   yes      foreground\n"
               " 2  third                                                              100       "
-              "          yes      foreground\n");
+              "          Close   yes      foreground\n");
     EXPECT_EQ(Run({"remove", P("none.dat"), "1"}), 1);
 }
 
@@ -128,15 +128,16 @@ TEST_F(ToolTest, ListAlignsWideTextAndItsJsonTellsAnEmptyCriterionFromAnUnusedOn
     EXPECT_EQ(
         host.out,
         "Sr  Window Text  Window Class  X  Y  Width  Height  Style     Ex Style  Delay  Program"
-        "  Name  Enabled  Triggers\n"
+        "  Name  Action  Enabled  Triggers\n"
         " 1  tab\\there    \xE6\x97\xA5\xE6\x9C\xAC                    0       0  14cf0000  0"
-        "           100                 yes      foreground\n"
+        "           100                 Close   yes      foreground\n"
         " 2                                   12345       6  0         0           100       "
-        "          yes      foreground\n");
+        "          Close   yes      foreground\n");
     ASSERT_EQ(Run({"list", "--json"}), 0);
     EXPECT_NE(host.out.find(R"({"sr": 2, "title": "", "class": null, "x": null, "y": null, )"
                             R"("width": 12345, "height": 6, "style": "0", "exStyle": "0", )"
-                            R"("delay": 100, "program": null, "name": "", "enabled": true, )"
+                            R"("delay": 100, "program": null, "name": "", "action": "Close", )"
+                            R"("enabled": true, )"
                             R"("triggers": ["foreground"]})"),
               std::string::npos)
         << host.out;

@@ -13,7 +13,8 @@ TEST_F(ToolTest, AddWithTheNewCriteriaListMatchAndSwitch) {
     ASSERT_EQ(Run({"add", f, "--class", "Target", "--disabled"}), 0) << host.err;
     ASSERT_EQ(Run({"list", f}), 0);
     EXPECT_NE(host.out.find(" 2  wildcard: update available*"), std::string::npos) << host.out;
-    EXPECT_NE(host.out.find("updater.exe  updates  yes      foreground\n"), std::string::npos)
+    EXPECT_NE(host.out.find("updater.exe  updates  Close   yes      foreground\n"),
+              std::string::npos)
         << host.out;
     EXPECT_NE(host.out.find("no       foreground\n"), std::string::npos) << host.out;
 
@@ -41,6 +42,31 @@ TEST_F(ToolTest, AddWithTheNewCriteriaListMatchAndSwitch) {
     EXPECT_EQ(Read("copy.dat"), before);
 }
 
+TEST_F(ToolTest, ActionsGoThroughAddListExportAndImport) {
+    const std::string f = P("a.dat");
+    ASSERT_EQ(Run({"add", f, "--class", "#32770", "--message", "update", "--action", "press",
+                   "--button", "Later"}),
+              0)
+        << host.err;
+    ASSERT_EQ(
+        Run({"add", f, "--class", "Stubborn", "--escalate", "end", "--escalate-after", "1500"}), 0)
+        << host.err;
+    ASSERT_EQ(Run({"list", f}), 0);
+    EXPECT_NE(host.out.find("Press \"Later\""), std::string::npos) << host.out;
+    EXPECT_NE(host.out.find("Close, then its menu's Close and ending after 1500 ms"),
+              std::string::npos)
+        << host.out;
+    const Bytes before = Read("a.dat");
+    ASSERT_EQ(Run({"export", f}), 0);
+    for (const char* member :
+         {R"("action": "press")", R"("button": "Later")", R"("matchMessage": true)",
+          R"("message": "update")", R"("escalate": "end")", R"("escalateAfterMs": 1500)"})
+        EXPECT_NE(host.out.find(member), std::string::npos) << member;
+    host.input = host.out;
+    ASSERT_EQ(Run({"import", "-", "--out", P("copy.dat")}), 0) << host.err;
+    EXPECT_EQ(Read("copy.dat"), before);
+}
+
 TEST_F(ToolTest, AddRefusesPatternsThatCannotWork) {
     const struct {
         std::vector<std::string> args;
@@ -51,6 +77,12 @@ TEST_F(ToolTest, AddRefusesPatternsThatCannotWork) {
         {{"--class", "C", "--class-mode", "like"}, "expected is, contains"},
         {{"--class", "C", "--on", "foreground,later"}, "--on: expected"},
         {{"--name", "only a name"}, "at least one criterion"},
+        {{"--class", "C", "--action", "press"}, "needs the button's text or id"},
+        {{"--class", "C", "--action", "press", "--button-id", "8"}, "a standard one"},
+        {{"--class", "C", "--action", "minimize", "--escalate", "sysclose"},
+         "Only a rule that closes"},
+        {{"--class", "C", "--action", "push"}, "--action: expected close, press or minimize"},
+        {{"--class", "C", "--delay", "-1"}, "--delay: expected a whole number from 0"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {"add", P("r.dat")};

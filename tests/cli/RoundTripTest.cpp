@@ -72,14 +72,14 @@ TEST_F(ToolTest, FileToJsonToFileByteForByteAndJsonToFileToJsonTheSame) {
     ASSERT_EQ(Run({"import", "-", "--out", P("empty.dat")}), 0) << host.err;
     EXPECT_EQ(Read("empty.dat"), (Bytes{0, 0, 0, 0}));
     ASSERT_EQ(Run({"export", P("empty.dat")}), 0);
-    EXPECT_EQ(host.out, "{\n  \"version\": 2,\n  \"rules\": []\n}\n");
+    EXPECT_EQ(host.out, "{\n  \"version\": 3,\n  \"rules\": []\n}\n");
 }
 
 TEST_F(ToolTest, AnUntickedProgramTextSurvivesImportAndExport) {
     // The fuzzer's find (fuzz/corpus/RulesJsonFuzz/unticked-program.json): the rule file kept
     // an unticked title and class but dropped an unticked program.
     const std::string document = R"json({
-  "version": 2,
+  "version": 3,
   "rules": [
     {
       "title": "",
@@ -104,7 +104,16 @@ TEST_F(ToolTest, AnUntickedProgramTextSurvivesImportAndExport) {
       "titleMode": "is",
       "classMode": "is",
       "processMode": "is",
-      "triggers": ["foreground"]
+      "triggers": ["foreground"],
+      "action": "close",
+      "button": "",
+      "buttonMode": "is",
+      "buttonId": 0,
+      "matchMessage": false,
+      "message": "",
+      "messageMode": "contains",
+      "escalate": "none",
+      "escalateAfterMs": 3000
     }
   ]
 }
@@ -129,7 +138,7 @@ TEST_F(ToolTest, ImportAcceptsAnyLayoutOfTheSameDocument) {
               "[\n  {\"sr\": 1, \"title\": \"\xC3\xA9\xF0\x9F\x98\x80\", \"class\": null, "
               "\"x\": null, \"y\": null, \"width\": 2, \"height\": 2, \"style\": "
               "\"abc\", \"exStyle\": null, \"delay\": 0, \"program\": null, \"name\": \"\", "
-              "\"enabled\": true, \"triggers\": [\"foreground\"]}\n]\n");
+              "\"action\": \"Close\", \"enabled\": true, \"triggers\": [\"foreground\"]}\n]\n");
 }
 
 TEST_F(ToolTest, ImportRefusesAnythingButTheExactShapeAndWritesNothing) {
@@ -150,7 +159,7 @@ TEST_F(ToolTest, ImportRefusesAnythingButTheExactShapeAndWritesNothing) {
         {doc(rule + R"(, "delayMs": 2147483648)"), "\"delayMs\" must be a whole number"},
         {doc(rule + R"(, "delayMs": 1.5)"), "line 4, column 44: expected a whole number"},
         {doc(rule + R"(, "delayMs": 1, "x": 1)"), "unknown member"},
-        {R"({"version": 3, "rules": []})", "\"version\" must be 1 or 2"},
+        {R"({"version": 4, "rules": []})", "\"version\" must be 1, 2 or 3"},
         {doc(rule + R"(, "delayMs": 1, "name": "n")"), "unknown member \"name\""}, // not in 1
         {R"({"version": 1, "rules": {}})", "\"rules\" must be an array"},
         {R"({"version": 1, "rules": []} x)", "unexpected text after the document"},

@@ -4,6 +4,7 @@
 #include "tests/core/ReferenceMatch.h"
 #include "framework/Archive.h"
 #include "rules/RuleBlock.h"
+#include "rules/RuleFields.h"
 #include "rules/RuleSet.h"
 
 #include <gtest/gtest.h>
@@ -196,6 +197,71 @@ TEST(RuleBlock, ABlockOfVersion0OrOfFewerEntriesThanRulesIsNotUsed) {
     mixed.insert(mixed.end(), fewer.begin() + long(RecordsEnd(fewer)), fewer.end());
     CRuleSet shortBack;
     EXPECT_NE(Load(mixed, shortBack).View().find(_T("entry count differs")), StringView::npos);
+}
+
+// One rule for each action, a follow-up and a message: the block's tagged fields.
+void AddActions(CRuleSet& set) {
+    auto press = Plain(_T("Question"));
+    press->m_action = ERuleAction::Press;
+    press->m_strButton = _T("No");
+    set.Add(*press);
+    auto byId = Plain(_T("Question"));
+    byId->m_action = ERuleAction::Press;
+    byId->m_nButtonId = 7;
+    byId->m_bMatchMessage = TRUE;
+    byId->m_strMessage = _T("Save changes?");
+    set.Add(*byId);
+    auto minimize = Plain(_T("Player"));
+    minimize->m_action = ERuleAction::Minimize;
+    set.Add(*minimize);
+    auto escalate = Plain(_T("Stubborn"));
+    escalate->m_escalate = EEscalate::End;
+    escalate->m_nEscalateAfterMs = 500;
+    set.Add(*escalate);
+}
+
+TEST(RuleBlock, ActionsRoundTripAndTheRecordsAloneLeaveThemInert) {
+    CRuleSet set;
+    AddActions(set);
+    Bytes bytes = Store(set);
+    const size_t end = RecordsEnd(bytes);
+    ASSERT_LT(end, bytes.size());
+    EXPECT_EQ(bytes[end + 4], 2); // a reader of version 1 calls it newer and keeps the records
+    CRuleSet back;
+    ASSERT_TRUE(Load(bytes, back).IsEmpty());
+    for (int i = 0; i < set.GetCount(); ++i)
+        for (const CRuleField& field : RuleFields())
+            EXPECT_EQ(FieldText(field, set.GetAt(i)).View(), FieldText(field, back.GetAt(i)).View())
+                << i << " " << field.name;
+
+    bytes.resize(end);
+    CRuleSet old;
+    ASSERT_TRUE(Load(bytes, old).IsEmpty());
+    for (int i = 0; i < old.GetCount(); ++i) {
+        CWindowSnapshot window;
+        window.strTitle = set.GetAt(i).m_strTitle.View();
+        window.strClass = StringView(_T("Cls"));
+        window.rcWindow = RECT{1, 2, 301, 202};
+        EXPECT_FALSE(MatchesRule(old.GetAt(i), window)) << i; // never closes what it presses
+    }
+}
+
+TEST(RuleBlock, ANewerCopysFieldsAreKeptAndOneThatMustBeUnderstoodMakesTheRuleInert) {
+    for (const bool must : {false, true}) {
+        CRuleSet set;
+        auto rule = Plain(_T("later"));
+        // Tag 99, its flags, four bytes of value, as a newer Quellix writes it.
+        rule->m_unknownFields = {99, 0, BYTE(must ? 1 : 0), 0, 4, 0, 0, 0, 1, 2, 3, 4};
+        set.Add(*rule);
+        const Bytes bytes = Store(set);
+        CRuleSet back;
+        const CString problem = Load(bytes, back);
+        ASSERT_EQ(back.GetCount(), 1);
+        EXPECT_EQ(back.GetAt(0).m_bNeedsNewer, must);
+        EXPECT_EQ(back.IsUsable(0), !must);
+        EXPECT_EQ(problem.IsEmpty(), !must);
+        EXPECT_EQ(Store(back), bytes); // saved again as it was read
+    }
 }
 
 } // namespace

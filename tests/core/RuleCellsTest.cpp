@@ -50,7 +50,7 @@ TEST(RuleCells, EveryCriterionShowsItsValueAndDelayAlwaysShows) {
 TEST(RuleCells, RowNumbersCountFromOneAndTheDelayColumnFollowsTheRecordColumns) {
     EXPECT_EQ(RowNumberText(0), _T("1"));
     EXPECT_EQ(RowNumberText(41), _T("42"));
-    ASSERT_EQ(kRuleColumnCount, 12);
+    ASSERT_EQ(kRuleColumnCount, 13);
     EXPECT_EQ(StringView(kDelayColumn.caption), StringView(_T("Delay")));
     EXPECT_EQ(kDelayColumn.defaultWidth, 75);
     EXPECT_EQ(kDelayColumn.format, kColumnAlignLeft);

@@ -7,6 +7,7 @@
 #include "framework/Parse.h"
 #include "framework/Utf8.h"
 #include "rules/RuleFile.h"
+#include "rules/RuleFields.h"
 #include "rules/RuleSet.h"
 
 #include <algorithm>
@@ -288,26 +289,7 @@ int RuleFromOptions(const CArgs& args, CRulesHost& host, CRule& rule) {
     rule.m_bMatchTitle = rule.m_bMatchClass = rule.m_bMatchLocation = FALSE;
     rule.m_bMatchDimensions = rule.m_bMatchStyle = rule.m_bMatchExStyle = FALSE;
     auto refuse = [&](const std::string& message) { return ValueError(host, "add", message); };
-    auto noLineBreak = [](const CString& text) {
-        return text.View().find_first_of(_T("\r\n")) == StringView::npos;
-    };
 
-    if (const CString* cls = args.Get("class")) {
-        if (cls->IsEmpty())
-            return refuse("--class: a window class is never empty");
-        if (cls->GetLength() > 256)
-            return refuse("--class: a window class has at most 256 characters");
-        if (!noLineBreak(*cls))
-            return refuse("--class: a line break cannot be stored in the rule file");
-        rule.m_strClass = *cls;
-        rule.m_bMatchClass = TRUE;
-    }
-    if (const CString* title = args.Get("title")) {
-        if (!noLineBreak(*title))
-            return refuse("--title: a line break cannot be stored in the rule file");
-        rule.m_strTitle = *title;
-        rule.m_bMatchTitle = TRUE;
-    }
     long long x = 0, y = 0;
     if (const CString* location = args.Get("location")) {
         int a = 0, b = 0;
@@ -332,67 +314,33 @@ int RuleFromOptions(const CArgs& args, CRulesHost& host, CRule& rule) {
                       "2147483647");
     rule.m_rcWindow = {static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + width),
                        static_cast<LONG>(y + height)};
-    for (const char* name : {"style", "exstyle"}) {
-        if (const CString* value = args.Get(name)) {
-            const bool style = name[0] == 's';
-            if (!ParseHex32(value->View(), style ? rule.m_dwStyle : rule.m_dwExStyle))
-                return refuse(std::string("--") + name +
-                              ": expected up to 8 hexadecimal digits, like 14cf0000");
-            (style ? rule.m_bMatchStyle : rule.m_bMatchExStyle) = TRUE;
-        }
-    }
-    if (const CString* delay = args.Get("delay")) {
-        if (!ParseInt32(delay->View(), rule.m_nDelayMs) || rule.m_nDelayMs < 0)
-            return refuse("--delay: expected milliseconds from 0 to 2147483647");
-    }
-    if (const CString* process = args.Get("process")) {
-        if (process->IsEmpty())
-            return refuse("--process: a program is never empty");
-        rule.m_strProcess = *process;
-        rule.m_bMatchProcess = TRUE;
-    }
-    const struct {
-        const char* option;
-        TextMode* mode;
-    } modes[] = {{"title-mode", &rule.m_titleMode},
-                 {"class-mode", &rule.m_classMode},
-                 {"process-mode", &rule.m_processMode}};
-    for (const auto& m : modes) {
-        const CString* value = args.Get(m.option);
+    // Every other option sets its field; a criterion's value ticks the criterion.
+    for (const CRuleField& field : RuleFields()) {
+        const CString* value = field.option != nullptr ? args.Get(field.option) : nullptr;
         if (value == nullptr)
             continue;
-        int found = -1;
-        for (int k = 0; k < kTextModeCount; ++k)
-            if (value->View() == StringView(TextModeName(static_cast<TextMode>(k))))
-                found = k;
-        if (found < 0)
-            return refuse(std::string("--") + m.option +
-                          ": expected is, contains, wildcard or regex");
-        *m.mode = static_cast<TextMode>(found);
+        const std::string option = std::string("--") + field.option + ": ";
+        const std::string noun = field.noun != nullptr ? field.noun : field.name;
+        if (field.notEmpty && value->IsEmpty())
+            return refuse(option + "a " + noun + " is never empty");
+        if (field.optionMaxUnits > 0 && value->GetLength() > field.optionMaxUnits)
+            return refuse(option + "a " + noun + " has at most " +
+                          std::to_string(field.optionMaxUnits) + " characters");
+        if (field.noLineBreak && value->View().find_first_of(_T("\r\n")) != StringView::npos)
+            return refuse(option + "a line break cannot be stored in the rule file");
+        CRule set = rule;
+        if (!SetFieldFromText(field, set, value->View()) ||
+            (field.kind == EFieldKind::Int && FieldNumber(field, set) < field.optionMin)) {
+            CRuleField shown = field;
+            shown.minValue = std::max(field.minValue, field.optionMin);
+            return refuse(option + "expected " + FieldExpects(shown));
+        }
+        rule = std::move(set);
+        if (field.ticks != nullptr)
+            FindRuleField(field.ticks)->set(rule, TRUE);
     }
-    if (const CString* name = args.Get("name"))
-        rule.m_strName = *name;
     if (args.Has("disabled"))
         rule.m_bEnabled = FALSE;
-    if (const CString* on = args.Get("on")) {
-        rule.m_dwTriggers = 0;
-        StringView rest = on->View();
-        for (;;) {
-            const size_t comma = rest.find(u',');
-            const StringView item = rest.substr(0, comma);
-            DWORD bit = 0;
-            for (const auto& [value, name] : kTriggerNames)
-                if (item == StringView(name))
-                    bit = value;
-            if (bit == 0)
-                return refuse("--on: expected foreground, titleChange or shown, separated by "
-                              "commas");
-            rule.m_dwTriggers |= bit;
-            if (comma == StringView::npos)
-                break;
-            rest = rest.substr(comma + 1);
-        }
-    }
     const CString problem = RuleProblem(rule);
     if (!problem.IsEmpty())
         return refuse(Utf8(problem));
@@ -518,6 +466,15 @@ int RunMatch(const CArgs& args, CRulesHost& host) {
     return kExitOk;
 }
 
+// add's options: the rule's fields that have one, and the window's place and size.
+std::vector<COption> AddOptions() {
+    std::vector<COption> options = {{"location", true}, {"size", true}, {"disabled", false}};
+    for (const CRuleField& field : RuleFields())
+        if (field.option != nullptr)
+            options.push_back({field.option, true});
+    return options;
+}
+
 const std::vector<CCommand>& Commands() {
     static const std::vector<CCommand> commands = {
         {"list",
@@ -527,14 +484,14 @@ const std::vector<CCommand>& Commands() {
          R"(Usage: quellix-rules list [FILE] [--json]
 
 Shows the rules of FILE as the rule list does: Sr, Window Text, Window Class,
-X, Y, Width, Height, Style, Ex Style, Delay, Program and Name, then whether the
+X, Y, Width, Height, Style, Ex Style, Delay, Program, Name and Action, then whether the
 rule is enabled and its triggers. A cell is empty when its rule does not use
 that criterion; a text compared otherwise than exactly starts with its mode
 ("wildcard: Update*"). On Windows FILE defaults to the user's Data.dat.
 
   --json   print the rows as a JSON array instead: one object per rule with
            the members sr, title, class, x, y, width, height, style, exStyle,
-           delay, program, name, enabled and triggers; a criterion that the
+           delay, program, name, action, enabled and triggers; a criterion that the
            rule does not use is null
 )",
          RunList},
@@ -577,28 +534,15 @@ matches every window of every other program is written only with
 --allow-match-all.
 )",
          RunImport},
-        {"add",
-         1,
-         1,
-         {{"class", true},
-          {"title", true},
-          {"location", true},
-          {"size", true},
-          {"style", true},
-          {"exstyle", true},
-          {"delay", true},
-          {"process", true},
-          {"title-mode", true},
-          {"class-mode", true},
-          {"process-mode", true},
-          {"name", true},
-          {"disabled", false},
-          {"on", true}},
+        {"add", 1, 1, AddOptions(),
          R"(Usage: quellix-rules add FILE [--class C] [--title T] [--process P]
                          [--location X,Y] [--size W,H] [--style HEX]
                          [--exstyle HEX] [--delay MS] [--title-mode M]
                          [--class-mode M] [--process-mode M] [--name TEXT]
-                         [--disabled] [--on TRIGGERS]
+                         [--disabled] [--on TRIGGERS] [--action A]
+                         [--button TEXT] [--button-mode M] [--button-id N]
+                         [--message TEXT] [--message-mode M] [--escalate E]
+                         [--escalate-after MS]
 
 Appends a rule to FILE, creating it when it is missing. --class, --title,
 --process, --location, --size, --style and --exstyle are criteria that a
@@ -624,6 +568,23 @@ window must meet; a rule needs at least one.
   --on TRIGGERS    when the rule is checked: foreground (the default),
                    titleChange, shown, separated by commas; Quellix checks
                    the rule at each of them
+  --message TEXT   a criterion for dialogs: their message (a message box's
+                   text, else the dialog's visible texts)
+  --message-mode M how the message is compared (default contains)
+  --action A       what the rule does: close (the default: asks the window to
+                   close), press (presses one of its buttons) or minimize
+  --button TEXT    press: the button's text; & marks, case, blanks around it
+                   and a trailing ... are ignored
+  --button-mode M  how the button's text is compared (default is)
+  --button-id N    press: the button by its standard id instead, in every
+                   language: 1 OK, 2 Cancel, 3 Abort, 4 Retry, 5 Ignore, 6 Yes,
+                   7 No, 10 Try Again, 11 Continue
+  --escalate E     close: what follows when the window is still open after
+                   --escalate-after: none (the default), sysclose (its window
+                   menu's Close) or end (that, and then, if the program does
+                   not respond, ending it after you agree)
+  --escalate-after MS
+                   milliseconds to wait for the window to close (default 3000)
 )",
          RunAdd},
         {"enable",

@@ -51,6 +51,7 @@ inline constexpr std::array<CRuleListColumn, kRuleColumnCount> kRuleListColumns 
     {"delay", true},
     {"program", false},
     {"name", false},
+    {"action", false},
 }};
 
 // The caption of a rule-list column.

@@ -4,7 +4,10 @@
 #include "RuleTable.h"
 #include "framework/Parse.h"
 #include "framework/Utf8.h"
+#include "rules/RuleFields.h"
 #include "rules/RuleSet.h"
+
+#include <climits>
 
 #include <array>
 #include <memory>
@@ -12,120 +15,106 @@
 
 namespace {
 
-// The members of a rule, in the order they are written.
-enum Member {
-    kTitle,
-    kClass,
-    kLeft,
-    kTop,
-    kRight,
-    kBottom,
-    kStyle,
-    kExStyle,
-    kMatchTitle,
-    kMatchClass,
-    kMatchDimensions,
-    kMatchLocation,
-    kMatchStyle,
-    kMatchExStyle,
-    kDelay,
-    kVersion1Count,
-    // Version 2 adds these; each may be left out (the defaults of a version 1 rule).
-    kName = kVersion1Count,
-    kEnabled,
-    kProcess,
-    kMatchProcess,
-    kTitleMode,
-    kClassMode,
-    kProcessMode,
-    kTriggers,
-    kMemberCount
-};
+// The newest document version, and the one whose members every rule has.
+constexpr int kJsonVersion = 3;
 
-constexpr std::array<const char*, kMemberCount> kNames = {
-    "title",        "class",        "left",       "top",         "right",           "bottom",
-    "style",        "exStyle",      "matchTitle", "matchClass",  "matchDimensions", "matchLocation",
-    "matchStyle",   "matchExStyle", "delayMs",    "name",        "enabled",         "process",
-    "matchProcess", "titleMode",    "classMode",  "processMode", "triggers"};
+std::string FieldError(int rule, const CRuleField& field, const std::string& problem) {
+    return "rule " + std::to_string(rule) + ": \"" + field.name + "\" " + problem;
+}
 
-bool ReadMode(const CJsonValue& v, TextMode& out) {
-    if (v.kind != CJsonValue::Kind::String)
-        return false;
-    for (int m = 0; m < kTextModeCount; ++m)
-        if (v.string.View() == StringView(TextModeName(static_cast<TextMode>(m)))) {
-            out = static_cast<TextMode>(m);
-            return true;
+// The value of one member, as its field's kind reads it; empty when it is one, else why not.
+std::string ReadMember(const CRuleField& field, const CJsonValue& v, CRule& rule) {
+    switch (field.kind) {
+    case EFieldKind::Text:
+        if (v.kind != CJsonValue::Kind::String ||
+            (field.maxValue > 0 && v.string.GetLength() > field.maxValue))
+            return field.maxValue > 0 ? "must be a string of at most " +
+                                            std::to_string(field.maxValue) + " characters"
+                                      : "must be a string";
+        if (field.noLineBreak && v.string.View().find_first_of(_T("\r\n")) != StringView::npos)
+            return "holds a line break, which the rule file cannot store";
+        rule.*field.text = v.string;
+        return std::string();
+    case EFieldKind::Flag:
+        // Any other value than 0 and 1 is kept as the number it is.
+        if (v.kind == CJsonValue::Kind::Boolean) {
+            field.set(rule, v.boolean ? 1 : 0);
+            return std::string();
         }
-    return false;
-}
-
-bool ReadTriggers(const CJsonValue& v, DWORD& out) {
-    if (v.kind != CJsonValue::Kind::Array || v.items.empty())
-        return false;
-    out = 0;
-    for (const CJsonValue& item : v.items) {
-        if (item.kind != CJsonValue::Kind::String)
-            return false;
-        DWORD bit = 0;
-        for (const auto& [value, name] : kTriggerNames)
-            if (item.string.View() == StringView(name))
-                bit = value;
-        if (bit == 0 || (out & bit) != 0)
-            return false;
-        out |= bit;
+        if (v.kind != CJsonValue::Kind::Number || v.number < INT_MIN || v.number > INT_MAX)
+            return "must be true, false or a whole number";
+        field.set(rule, v.number);
+        return std::string();
+    case EFieldKind::Bool:
+        if (v.kind != CJsonValue::Kind::Boolean)
+            return "must be true or false";
+        field.set(rule, v.boolean ? 1 : 0);
+        return std::string();
+    case EFieldKind::Int:
+        if (v.kind != CJsonValue::Kind::Number || v.number < field.minValue ||
+            v.number > field.maxValue)
+            return "must be " + FieldExpects(field);
+        field.set(rule, v.number);
+        return std::string();
+    case EFieldKind::Hex:
+        if (v.kind != CJsonValue::Kind::String || !SetFieldFromText(field, rule, v.string.View()))
+            return "must be a string of up to 8 hexadecimal digits, like \"0x14cf0000\"";
+        return std::string();
+    case EFieldKind::Mode:
+    case EFieldKind::Choice: {
+        if (v.kind != CJsonValue::Kind::String || !SetFieldFromText(field, rule, v.string.View()))
+            return "must be " + FieldExpects(field, true);
+        return std::string();
     }
-    return true;
-}
-
-void AppendHex32(std::string& out, DWORD value) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += "\"0x";
-    for (int shift = 28; shift >= 0; shift -= 4)
-        out += kHex[(value >> shift) & 0xF];
-    out += '"';
-}
-
-void AppendFlag(std::string& out, BOOL value) {
-    // Any other value than 0 and 1 is kept as the number it is.
-    out += value == 0 ? "false" : value == 1 ? "true" : std::to_string(value);
-}
-
-std::string Field(int rule, Member member, const char* problem) {
-    return "rule " + std::to_string(rule) + ": \"" + kNames[member] + "\" " + problem;
-}
-
-bool ReadInt32(const CJsonValue& v, LONG& out) {
-    if (v.kind != CJsonValue::Kind::Number || v.number < -2147483648LL || v.number > 2147483647LL)
-        return false;
-    out = static_cast<LONG>(v.number);
-    return true;
-}
-
-bool ReadFlag(const CJsonValue& v, BOOL& out) {
-    if (v.kind == CJsonValue::Kind::Boolean) {
-        out = v.boolean ? TRUE : FALSE;
-        return true;
+    case EFieldKind::Triggers: {
+        DWORD bits = 0;
+        bool ok = v.kind == CJsonValue::Kind::Array && !v.items.empty();
+        for (const CJsonValue& item : v.items) {
+            DWORD bit = 0;
+            if (item.kind == CJsonValue::Kind::String)
+                for (const auto& [value, name] : kTriggerNames)
+                    if (item.string.View() == StringView(name))
+                        bit = value;
+            ok = ok && bit != 0 && (bits & bit) == 0;
+            bits |= bit;
+        }
+        if (!ok)
+            return "must be a non-empty array of distinct \"foreground\", \"titleChange\" and "
+                   "\"shown\"";
+        field.set(rule, bits);
+        return std::string();
     }
-    LONG n = 0;
-    if (!ReadInt32(v, n))
-        return false;
-    out = n;
-    return true;
+    }
+    return "is not known";
 }
 
-bool ReadHex32(const CJsonValue& v, DWORD& out) {
-    return v.kind == CJsonValue::Kind::String && ParseHex32(v.string.View(), out);
-}
-
-bool ReadText(const CJsonValue& v, CString& out) {
-    if (v.kind != CJsonValue::Kind::String)
-        return false;
-    out = v.string;
-    return true;
-}
-
-bool HasLineBreak(const CString& text) {
-    return text.View().find_first_of(_T("\r\n")) != StringView::npos;
+void WriteMember(std::string& out, const CRuleField& field, const CRule& rule) {
+    switch (field.kind) {
+    case EFieldKind::Text:
+        AppendJsonString(out, (rule.*field.text).View());
+        return;
+    case EFieldKind::Flag:
+    case EFieldKind::Bool:
+    case EFieldKind::Int:
+        out += ToUtf8(FieldText(field, rule).View());
+        return;
+    case EFieldKind::Hex:
+    case EFieldKind::Mode:
+    case EFieldKind::Choice:
+        out += '"' + ToUtf8(FieldText(field, rule).View()) + '"';
+        return;
+    case EFieldKind::Triggers:
+        out += '[';
+        for (const auto& [value, text] : kTriggerNames) {
+            if ((rule.m_dwTriggers & value) == 0)
+                continue;
+            out += out.back() == '[' ? "\"" : ", \"";
+            out += ToUtf8(StringView(text));
+            out += '"';
+        }
+        out += ']';
+        return;
+    }
 }
 
 bool ReadRule(const CJsonValue& object, int number, int version, CRule& rule, std::string& error) {
@@ -133,100 +122,34 @@ bool ReadRule(const CJsonValue& object, int number, int version, CRule& rule, st
         error = "rule " + std::to_string(number) + " is not an object";
         return false;
     }
-    std::array<const CJsonValue*, kMemberCount> found{};
+    const auto fields = RuleFields();
+    std::vector<const CJsonValue*> found(fields.size());
     for (size_t i = 0; i < object.items.size(); ++i) {
-        const size_t known = version == 1 ? kVersion1Count : kMemberCount;
-        size_t m = 0;
-        while (m < known && object.names[i] != kNames[m])
-            ++m;
-        if (m == known) {
+        const CRuleField* field = FindRuleField(object.names[i]);
+        if (field == nullptr || field->since > version) {
             error =
                 "rule " + std::to_string(number) + ": unknown member \"" + object.names[i] + "\"";
             return false;
         }
+        const size_t m = static_cast<size_t>(field - fields.data());
         if (found[m] != nullptr) {
-            error = Field(number, static_cast<Member>(m), "is given twice");
+            error = FieldError(number, *field, "is given twice");
             return false;
         }
         found[m] = &object.items[i];
     }
-    for (size_t m = 0; m < kVersion1Count; ++m) {
+    for (size_t m = 0; m < fields.size(); ++m) {
         if (found[m] == nullptr) {
-            error = Field(number, static_cast<Member>(m), "is missing");
+            if (fields[m].since > 1)
+                continue; // left out: the default of an earlier version's rule
+            error = FieldError(number, fields[m], "is missing");
             return false;
         }
-    }
-
-    for (Member m : {kTitle, kClass}) {
-        CString& text = m == kTitle ? rule.m_strTitle : rule.m_strClass;
-        if (!ReadText(*found[m], text)) {
-            error = Field(number, m, "must be a string");
+        const std::string problem = ReadMember(fields[m], *found[m], rule);
+        if (!problem.empty()) {
+            error = FieldError(number, fields[m], problem);
             return false;
         }
-        if (HasLineBreak(text)) {
-            error = Field(number, m, "holds a line break, which the rule file cannot store");
-            return false;
-        }
-    }
-    LONG ints[5] = {};
-    const Member intMembers[] = {kLeft, kTop, kRight, kBottom, kDelay};
-    for (size_t i = 0; i < std::size(ints); ++i) {
-        if (!ReadInt32(*found[intMembers[i]], ints[i])) {
-            error = Field(number, intMembers[i],
-                          "must be a whole number from -2147483648 to 2147483647");
-            return false;
-        }
-    }
-    rule.m_rcWindow = {ints[0], ints[1], ints[2], ints[3]};
-    rule.m_nDelayMs = ints[4];
-    for (Member m : {kStyle, kExStyle}) {
-        if (!ReadHex32(*found[m], m == kStyle ? rule.m_dwStyle : rule.m_dwExStyle)) {
-            error = Field(number, m,
-                          "must be a string of up to 8 hexadecimal digits, like \"0x14cf0000\"");
-            return false;
-        }
-    }
-    BOOL* flags[] = {&rule.m_bMatchTitle,    &rule.m_bMatchClass, &rule.m_bMatchDimensions,
-                     &rule.m_bMatchLocation, &rule.m_bMatchStyle, &rule.m_bMatchExStyle};
-    for (size_t i = 0; i < std::size(flags); ++i) {
-        const auto m = static_cast<Member>(kMatchTitle + i);
-        if (!ReadFlag(*found[m], *flags[i])) {
-            error = Field(number, m, "must be true, false or a whole number");
-            return false;
-        }
-    }
-    if (found[kName] != nullptr &&
-        (!ReadText(*found[kName], rule.m_strName) || rule.m_strName.GetLength() > kMaxRuleName)) {
-        error = Field(number, kName, "must be a string of at most 256 characters");
-        return false;
-    }
-    if (found[kProcess] != nullptr && !ReadText(*found[kProcess], rule.m_strProcess)) {
-        error = Field(number, kProcess, "must be a string");
-        return false;
-    }
-    for (Member m : {kEnabled, kMatchProcess}) {
-        if (found[m] != nullptr && found[m]->kind != CJsonValue::Kind::Boolean) {
-            error = Field(number, m, "must be true or false");
-            return false;
-        }
-    }
-    if (found[kEnabled] != nullptr)
-        rule.m_bEnabled = found[kEnabled]->boolean ? TRUE : FALSE;
-    if (found[kMatchProcess] != nullptr)
-        rule.m_bMatchProcess = found[kMatchProcess]->boolean ? TRUE : FALSE;
-    TextMode* modes[] = {&rule.m_titleMode, &rule.m_classMode, &rule.m_processMode};
-    for (size_t i = 0; i < std::size(modes); ++i) {
-        const auto m = static_cast<Member>(kTitleMode + i);
-        if (found[m] != nullptr && !ReadMode(*found[m], *modes[i])) {
-            error = Field(number, m, "must be \"is\", \"contains\", \"wildcard\" or \"regex\"");
-            return false;
-        }
-    }
-    if (found[kTriggers] != nullptr && !ReadTriggers(*found[kTriggers], rule.m_dwTriggers)) {
-        error = Field(number, kTriggers,
-                      "must be a non-empty array of distinct \"foreground\", \"titleChange\" "
-                      "and \"shown\"");
-        return false;
     }
     return true;
 }
@@ -234,62 +157,19 @@ bool ReadRule(const CJsonValue& object, int number, int version, CRule& rule, st
 } // namespace
 
 void WriteRulesJson(const CRuleSet& rules, const CTextSink& sink) {
-    std::string out = "{\n  \"version\": 2,\n  \"rules\": [";
+    std::string out = "{\n  \"version\": " + std::to_string(kJsonVersion) + ",\n  \"rules\": [";
     for (int i = 0; i < rules.GetCount(); ++i) {
-        const CRule& r = rules.GetAt(i);
+        const CRule& rule = rules.GetAt(i);
         out += i == 0 ? "\n    {" : ",\n    {";
-        auto name = [&](Member m) {
-            out += m == kTitle ? "\n      \"" : ",\n      \"";
-            out += kNames[m];
+        bool first = true;
+        for (const CRuleField& field : RuleFields()) {
+            out += first ? "\n      \"" : ",\n      \"";
+            first = false;
+            out += field.name;
             out += "\": ";
-        };
-        name(kTitle);
-        AppendJsonString(out, r.m_strTitle.View());
-        name(kClass);
-        AppendJsonString(out, r.m_strClass.View());
-        const LONG ints[] = {r.m_rcWindow.left, r.m_rcWindow.top, r.m_rcWindow.right,
-                             r.m_rcWindow.bottom};
-        for (int k = 0; k < 4; ++k) {
-            name(static_cast<Member>(kLeft + k));
-            out += std::to_string(ints[k]);
+            WriteMember(out, field, rule);
         }
-        name(kStyle);
-        AppendHex32(out, r.m_dwStyle);
-        name(kExStyle);
-        AppendHex32(out, r.m_dwExStyle);
-        const BOOL flags[] = {r.m_bMatchTitle,    r.m_bMatchClass, r.m_bMatchDimensions,
-                              r.m_bMatchLocation, r.m_bMatchStyle, r.m_bMatchExStyle};
-        for (int k = 0; k < 6; ++k) {
-            name(static_cast<Member>(kMatchTitle + k));
-            AppendFlag(out, flags[k]);
-        }
-        name(kDelay);
-        out += std::to_string(r.m_nDelayMs);
-        name(kName);
-        AppendJsonString(out, r.m_strName.View());
-        name(kEnabled);
-        out += r.m_bEnabled ? "true" : "false";
-        name(kProcess);
-        AppendJsonString(out, r.m_strProcess.View());
-        name(kMatchProcess);
-        out += r.m_bMatchProcess ? "true" : "false";
-        const TextMode modes[] = {r.m_titleMode, r.m_classMode, r.m_processMode};
-        for (int k = 0; k < 3; ++k) {
-            name(static_cast<Member>(kTitleMode + k));
-            out += '"';
-            out += ToUtf8(StringView(TextModeName(modes[k])));
-            out += '"';
-        }
-        name(kTriggers);
-        out += '[';
-        for (const auto& [value, text] : kTriggerNames) {
-            if ((r.m_dwTriggers & value) == 0)
-                continue;
-            out += out.back() == '[' ? "\"" : ", \"";
-            out += ToUtf8(StringView(text));
-            out += '"';
-        }
-        out += "]\n    }";
+        out += "\n    }";
         PassOn(out, sink);
     }
     out += rules.IsEmpty() ? "]\n}\n" : "\n  ]\n}\n";
@@ -324,9 +204,9 @@ bool RulesFromJson(std::string_view text, CRuleSet& rules, std::string& error) {
         error = "the document must be an object with \"version\" and \"rules\"";
         return false;
     }
-    if (version->kind != CJsonValue::Kind::Number ||
-        (version->number != 1 && version->number != 2)) {
-        error = "\"version\" must be 1 or 2";
+    if (version->kind != CJsonValue::Kind::Number || version->number < 1 ||
+        version->number > kJsonVersion) {
+        error = "\"version\" must be 1, 2 or 3";
         return false;
     }
     if (list->kind != CJsonValue::Kind::Array) {

@@ -34,9 +34,11 @@ void CQuellixDlg::InsertListColumn(CListCtrl& list, int listNumber, int i,
     CWinApp* app = AfxGetApp();
     m_strColumnKey = ColumnWidthValueName(column, i, listNumber);
     UINT stored = app->GetProfileIntW(Settings::kSection, m_strColumnKey, kAbsent);
-    if (stored == kAbsent && column.widthName != nullptr &&
-        i < Settings::kPositionalColumns[listNumber]) {
-        m_strColumnKey = ColumnWidthValueName(i, listNumber);
+    for (const Settings::CStoredPosition& old : Settings::kStoredPositions) {
+        if (stored != kAbsent || column.widthName == nullptr || old.listNumber != listNumber ||
+            StringView(old.widthName) != StringView(column.widthName))
+            continue;
+        m_strColumnKey = ColumnWidthValueName(old.position, listNumber);
         stored = app->GetProfileIntW(Settings::kSection, m_strColumnKey, kAbsent);
     }
     list.InsertColumn(i, column.caption, column.format, StoredColumnWidth(stored, defaultWidth));

@@ -58,7 +58,8 @@ TEST_F(Durability, SessionEndWritesWhatExitWritesAndImpossibleWidthsAreNotKept) 
     ASSERT_TRUE(app.Start());
     EXPECT_EQ(app.List(1000).ColumnWidth(3), 50);
     EXPECT_EQ(app.List(1001).ColumnWidth(4), 50);
-    EXPECT_EQ(app.List(1000).ColumnWidth(12), 77);
+    EXPECT_EQ(app.List(1000).ColumnWidth(13), 77);  // Closed, now after Action
+    EXPECT_EQ(app.List(1000).ColumnWidth(12), 100); // Action is new: it takes over nothing
     EXPECT_EQ(app.List(1001).ColumnWidth(9), 88);
     app.List(1000).SetColumnWidth(1, 140);
     ::SetWindowPos(app.Main(), nullptr, 30, 40, 1100, 720, SWP_NOZORDER);

@@ -13,7 +13,7 @@ constexpr int kRuleList = 1000, kWindowList = 1001, kAutoClose = 1007, kDelay = 
 constexpr int kTriggerForeground = 1200, kTriggerTitle = 1201, kTriggerShown = 1202;
 constexpr int kCheckTitle = 1009;
 constexpr int kApply = 1220, kHistory = 1221, kPause = 1222, kHistoryList = 1211;
-constexpr int kClosedColumn = 12;
+constexpr int kClosedColumn = 13;
 
 struct Moments {
     bool foreground = true, title = false, shown = false;
