@@ -10,7 +10,8 @@ CString ShownCaption(const CString& caption) {
 
 } // namespace
 
-CString MatchLineText(const std::vector<CString>& captions, int ownCount, bool ifEnabled) {
+CString MatchLineText(const std::vector<CString>& captions, int ownCount, bool ifEnabled,
+                      const CString& action) {
     constexpr size_t kListed = 5; // the line is one line: the first few say enough
     const int count = static_cast<int>(captions.size());
     // The warnings first: the line may be too short for all of it, and they matter most.
@@ -26,10 +27,14 @@ CString MatchLineText(const std::vector<CString>& captions, int ownCount, bool i
     CString counted;
     if (count == 0)
         counted.Format(_T("Matches no open window%s"), condition);
-    else
+    else if (action.IsEmpty())
         counted.Format(count == 1 ? _T("Matches %d open window%s: ")
                                   : _T("Matches %d open windows%s: "),
                        count, condition);
+    else
+        counted.Format(count == 1 ? _T("Matches %d open window%s (%s): ")
+                                  : _T("Matches %d open windows%s (%s): "),
+                       count, condition, action);
     text += counted;
     for (size_t i = 0; i < captions.size() && i < kListed; ++i) {
         if (i > 0)

@@ -12,7 +12,9 @@ inline constexpr int kManyMatches = 10;
 // "Matches 2 open windows: A; B" ("... if enabled" for a rule switched off), after a warning
 // when the rule would match this program's own windows (`ownCount` of them, not in `captions`)
 // or more than kManyMatches windows. Captions are shown on one line and cut where long.
-CString MatchLineText(const std::vector<CString>& captions, int ownCount, bool ifEnabled = false);
+// With `action`, what the rule would do to them: "Matches 2 open windows (Press "No"): A; B".
+CString MatchLineText(const std::vector<CString>& captions, int ownCount, bool ifEnabled = false,
+                      const CString& action = CString());
 
 // The question before closing: how many windows, and which (at most `maxListed` captions).
 CString ApplyQuestionText(const std::vector<CString>& captions, int maxListed);

@@ -73,6 +73,10 @@ bool CWatcher::Act(HWND hwnd, ERuleAction action, CString& why) {
         if (::PostMessageW(hwnd, WM_CLOSE, 0, 0))
             return true;
         break;
+    case ERuleAction::Press:
+    case ERuleAction::Minimize:
+        why = L"this copy of Quellix cannot do that";
+        return false;
     }
     why = RefusalText(::GetLastError());
     return false;

@@ -437,9 +437,15 @@ int RunMatch(const CArgs& args, CRulesHost& host) {
         // The watcher's own scan: the rules listed are the rules it would act on.
         ScanRules(rules, snapshot, [&](int i) {
             matching += (matching.empty() ? "" : ", ") + std::to_string(i + 1);
-            const DWORD triggers = rules.GetAt(i).m_dwTriggers;
-            if (triggers != kTriggerForeground)
-                matching += " (" + TriggersText(triggers) + ")";
+            // When it is not the plain case: its moments, and what it would do.
+            const CRule& rule = rules.GetAt(i);
+            std::string details;
+            if (rule.m_dwTriggers != kTriggerForeground)
+                details = TriggersText(rule.m_dwTriggers);
+            if (rule.m_action != ERuleAction::Close || rule.m_escalate != EEscalate::None)
+                details += (details.empty() ? "" : "; ") + Utf8(RuleActionText(rule));
+            if (!details.empty())
+                matching += " (" + details + ")";
         });
         if (matching.empty())
             return;
@@ -625,8 +631,9 @@ Removes rule N, numbered from 1 as the Sr column shows it, from FILE.
 
 Shows each open top-level window that at least one rule of FILE matches: its
 text, class, position, size and styles, and the rules (by Sr) that match it,
-each with its triggers when they are not just foreground. A disabled rule
-matches nothing.
+each with its triggers when they are not just foreground and what it would do
+when that is not just asking the window to close. A disabled rule matches
+nothing.
 It only looks: no window is closed or sent anything. Windows only; FILE
 defaults to the user's Data.dat.
 

@@ -1,6 +1,7 @@
 #include "RuleTable.h"
 
 #include "framework/Utf8.h"
+#include "rules/RuleFields.h"
 #include "rules/RuleSet.h"
 
 #include <algorithm>
@@ -103,15 +104,9 @@ CString RuleListCell(const CRule& rule, int row, int column) {
 }
 
 std::string TriggersText(DWORD triggers) {
-    std::string text;
-    for (const auto& [bit, name] : kTriggerNames) {
-        if ((triggers & bit) == 0)
-            continue;
-        if (!text.empty())
-            text += ',';
-        text += ToUtf8(StringView(name));
-    }
-    return text;
+    CRule rule;
+    rule.m_dwTriggers = triggers;
+    return ToUtf8(FieldText(*FindRuleField("triggers"), rule).View());
 }
 
 void WriteRuleList(const CRuleSet& rules, const CTextSink& sink) {

@@ -244,17 +244,9 @@ void WriteRuleListJson(const CRuleSet& rules, const CTextSink& sink) {
         }
         const CRule& rule = rules.GetAt(row);
         out += rule.m_bEnabled ? ", \"enabled\": true" : ", \"enabled\": false";
-        out += ", \"triggers\": [";
-        bool first = true;
-        for (const auto& [bit, text] : kTriggerNames) {
-            if ((rule.m_dwTriggers & bit) == 0)
-                continue;
-            out += first ? "\"" : ", \"";
-            out += ToUtf8(StringView(text));
-            out += '"';
-            first = false;
-        }
-        out += "]}";
+        out += ", \"triggers\": ";
+        WriteMember(out, *FindRuleField("triggers"), rule);
+        out += '}';
         PassOn(out, sink);
     }
     out += rules.IsEmpty() ? "]\n" : "\n]\n";

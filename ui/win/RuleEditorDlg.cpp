@@ -28,11 +28,19 @@ bool CDlgAutoCloseWindow::OnWndMsg(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
         M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_PROCESS),
         M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_ENABLED),
         M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_COMBO_PROCESS_MODE, CBN_SELCHANGE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_CHECK_MESSAGE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_COMBO_MESSAGE_MODE, CBN_SELCHANGE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_COMBO_BUTTON_MODE, CBN_SELCHANGE),
+        M::Command<&CDlgAutoCloseWindow::UpdateMatchLine>(IDC_COMBO_ESCALATE, CBN_SELCHANGE),
+        M::Command<&CDlgAutoCloseWindow::OnActionChanged>(IDC_COMBO_ACTION, CBN_SELCHANGE),
+        M::Command<&CDlgAutoCloseWindow::OnButtonChosen>(IDC_COMBO_BUTTONS, CBN_SELCHANGE),
     };
     // A criterion's text changed: the live line follows (after the dialog exists).
     if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE && m_pSource != nullptr &&
         (LOWORD(wp) == IDC_EDIT_TITLE || LOWORD(wp) == IDC_EDIT_CLASS ||
-         LOWORD(wp) == IDC_EDIT_PROCESS))
+         LOWORD(wp) == IDC_EDIT_PROCESS || LOWORD(wp) == IDC_EDIT_MESSAGE ||
+         LOWORD(wp) == IDC_EDIT_BUTTON || LOWORD(wp) == IDC_EDIT_BUTTON_ID ||
+         LOWORD(wp) == IDC_EDIT_ESCALATE_AFTER))
         UpdateMatchLine();
     return M::Dispatch(messageMap, *this, msg, wp, lp, result) ||
            CDialog::OnWndMsg(msg, wp, lp, result);
@@ -59,6 +67,44 @@ void CDlgAutoCloseWindow::DoDataExchange(CDataExchange* pDX) {
     DDX_Check(pDX, IDC_TRIGGER_FOREGROUND, m_bTriggerForeground);
     DDX_Check(pDX, IDC_TRIGGER_TITLE, m_bTriggerTitle);
     DDX_Check(pDX, IDC_TRIGGER_SHOWN, m_bTriggerShown);
+    DDX_Check(pDX, IDC_CHECK_MESSAGE, m_bCheckMessage);
+    DDX_Text(pDX, IDC_EDIT_MESSAGE, m_strMessageText);
+    DDX_Text(pDX, IDC_EDIT_BUTTON, m_strButtonText);
+    DDX_Text(pDX, IDC_EDIT_BUTTON_ID, m_nButtonId);
+    DDX_Text(pDX, IDC_EDIT_ESCALATE_AFTER, m_nEscalateAfter);
+}
+
+void CDlgAutoCloseWindow::FillCombo(int comboId, std::span<const WCHAR16* const> entries,
+                                    int chosen) {
+    for (const WCHAR16* entry : entries)
+        ::SendDlgItemMessageW(m_hWnd, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    ::SendDlgItemMessageW(m_hWnd, comboId, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+}
+
+int CDlgAutoCloseWindow::ChoiceOf(int comboId) const {
+    const LRESULT i = ::SendDlgItemMessageW(m_hWnd, comboId, CB_GETCURSEL, 0, 0);
+    return i < 0 ? 0 : static_cast<int>(i);
+}
+
+void CDlgAutoCloseWindow::OnActionChanged() {
+    // Only the rows of the chosen action can be used.
+    const auto action = static_cast<ERuleAction>(ChoiceOf(IDC_COMBO_ACTION));
+    for (int id : {IDC_COMBO_BUTTONS, IDC_COMBO_BUTTON_MODE, IDC_EDIT_BUTTON, IDC_EDIT_BUTTON_ID})
+        ::EnableWindow(::GetDlgItem(m_hWnd, id), action == ERuleAction::Press);
+    for (int id : {IDC_COMBO_ESCALATE, IDC_EDIT_ESCALATE_AFTER})
+        ::EnableWindow(::GetDlgItem(m_hWnd, id), action == ERuleAction::Close);
+    UpdateMatchLine();
+}
+
+void CDlgAutoCloseWindow::OnButtonChosen() {
+    const int i = ChoiceOf(IDC_COMBO_BUTTONS);
+    if (i >= static_cast<int>(m_buttons.size()))
+        return;
+    // A standard id works in every language; any other button goes by its text.
+    const auto& [text, id] = m_buttons[static_cast<size_t>(i)];
+    ::SetDlgItemTextW(m_hWnd, IDC_EDIT_BUTTON, text);
+    ::SetDlgItemInt(m_hWnd, IDC_EDIT_BUTTON_ID, IsStandardButtonId(id) ? id : 0, FALSE);
+    UpdateMatchLine();
 }
 
 TextMode CDlgAutoCloseWindow::ModeOf(int comboId) const {
@@ -127,6 +173,11 @@ BOOL CDlgAutoCloseWindow::OnInitDialog() {
     m_bTriggerForeground = (source.m_dwTriggers & kTriggerForeground) != 0;
     m_bTriggerTitle = (source.m_dwTriggers & kTriggerTitleChange) != 0;
     m_bTriggerShown = (source.m_dwTriggers & kTriggerShown) != 0;
+    m_bCheckMessage = source.m_bMatchMessage;
+    m_strMessageText = source.m_strMessage;
+    m_strButtonText = source.m_strButton;
+    m_nButtonId = source.m_nButtonId;
+    m_nEscalateAfter = source.m_nEscalateAfterMs;
 
     CDialog::OnInitDialog();
 
@@ -135,13 +186,23 @@ BOOL CDlgAutoCloseWindow::OnInitDialog() {
         TextMode mode;
     } combos[] = {{IDC_COMBO_TITLE_MODE, source.m_titleMode},
                   {IDC_COMBO_CLASS_MODE, source.m_classMode},
-                  {IDC_COMBO_PROCESS_MODE, source.m_processMode}};
-    for (const auto& combo : combos) {
-        for (int m = 0; m < kTextModeCount; ++m)
-            ::SendDlgItemMessageW(m_hWnd, combo.id, CB_ADDSTRING, 0,
-                                  reinterpret_cast<LPARAM>(TextModeName(static_cast<TextMode>(m))));
-        ::SendDlgItemMessageW(m_hWnd, combo.id, CB_SETCURSEL, static_cast<WPARAM>(combo.mode), 0);
-    }
+                  {IDC_COMBO_PROCESS_MODE, source.m_processMode},
+                  {IDC_COMBO_MESSAGE_MODE, source.m_messageMode},
+                  {IDC_COMBO_BUTTON_MODE, source.m_buttonMode}};
+    const WCHAR16* modes[kTextModeCount];
+    for (int m = 0; m < kTextModeCount; ++m)
+        modes[m] = TextModeName(static_cast<TextMode>(m));
+    for (const auto& combo : combos)
+        FillCombo(combo.id, modes, static_cast<int>(combo.mode));
+    static const WCHAR16* const kActions[kRuleActionCount] = {
+        L"Close the window", L"Press a button", L"Minimize the window"};
+    FillCombo(IDC_COMBO_ACTION, kActions, static_cast<int>(source.m_action));
+    static const WCHAR16* const kEscalations[kEscalateCount] = {
+        L"do nothing", L"use the window menu's Close",
+        L"... then end the program if it does not respond, after asking"};
+    FillCombo(IDC_COMBO_ESCALATE, kEscalations, static_cast<int>(source.m_escalate));
+    OfferSourceDialog();
+    OnActionChanged();
     // The text as the rule has it; read-only while compared exactly.
     ::SendDlgItemMessageW(m_hWnd, IDC_EDIT_TITLE, EM_SETREADONLY,
                           source.m_titleMode == TextMode::Is, 0);
@@ -168,7 +229,7 @@ void CDlgAutoCloseWindow::OnBnClickedOk() {
         return;
 
     if (m_bCheckTitle + m_bCheckClass + m_bCheckLocation + m_bCheckDimensions + m_bCheckStyle +
-            m_bCheckExStyle + m_bCheckProcess ==
+            m_bCheckExStyle + m_bCheckProcess + m_bCheckMessage ==
         0) {
         MessageBox(L"Select 1 or More Window Parameters with which to Find / Match the Desired "
                    L"Window and then try Again.",
@@ -223,7 +284,22 @@ CRule CDlgAutoCloseWindow::RuleOfControls() const {
     rule.m_dwTriggers = (checked(IDC_TRIGGER_FOREGROUND) ? kTriggerForeground : 0) |
                         (checked(IDC_TRIGGER_TITLE) ? kTriggerTitleChange : 0) |
                         (checked(IDC_TRIGGER_SHOWN) ? kTriggerShown : 0);
+    rule.m_bMatchMessage = checked(IDC_CHECK_MESSAGE);
+    rule.m_messageMode = ModeOf(IDC_COMBO_MESSAGE_MODE);
+    rule.m_strMessage = text(IDC_EDIT_MESSAGE);
+    rule.m_action = static_cast<ERuleAction>(ChoiceOf(IDC_COMBO_ACTION));
+    rule.m_buttonMode = ModeOf(IDC_COMBO_BUTTON_MODE);
+    rule.m_strButton = text(IDC_EDIT_BUTTON);
+    rule.m_nButtonId =
+        static_cast<int>(::GetDlgItemInt(m_hWnd, IDC_EDIT_BUTTON_ID, nullptr, FALSE));
+    rule.m_escalate = static_cast<EEscalate>(ChoiceOf(IDC_COMBO_ESCALATE));
+    rule.m_nEscalateAfterMs =
+        static_cast<int>(::GetDlgItemInt(m_hWnd, IDC_EDIT_ESCALATE_AFTER, nullptr, FALSE));
     return rule;
+}
+
+void CDlgAutoCloseWindow::OfferSourceDialog() {
+    // Filled in with the window's buttons and message once they can be read.
 }
 
 void CDlgAutoCloseWindow::UpdateMatchLine() {
@@ -244,5 +320,10 @@ void CDlgAutoCloseWindow::UpdateMatchLine() {
         else
             captions.push_back(match.strCaption);
     }
-    ::SetDlgItemTextW(m_hWnd, IDC_MATCH_LINE, MatchLineText(captions, own, off));
+    ::SetDlgItemTextW(
+        m_hWnd, IDC_MATCH_LINE,
+        MatchLineText(captions, own, off,
+                      rule.m_action == ERuleAction::Close && rule.m_escalate == EEscalate::None
+                          ? CString()
+                          : RuleActionText(rule)));
 }

@@ -5,6 +5,9 @@
 #include "framework/win/Dialog.h"
 #include "rules/Rule.h"
 
+#include <span>
+#include <vector>
+
 class CDlgAutoCloseWindow : public CDialog {
 public:
     explicit CDlgAutoCloseWindow(CWnd* parent = nullptr);
@@ -41,6 +44,12 @@ public:
     BOOL m_bTriggerForeground = TRUE;
     BOOL m_bTriggerTitle = FALSE;
     BOOL m_bTriggerShown = FALSE;
+    // A dialog's message, and what the rule does.
+    BOOL m_bCheckMessage = FALSE;
+    CString m_strMessageText;
+    CString m_strButtonText;
+    int m_nButtonId = 0;
+    int m_nEscalateAfter = 3000;
 
     // The live line: how many open windows the rule as it stands matches now.
     void UpdateMatchLine();
@@ -52,6 +61,8 @@ protected:
     void OnBnClickedOk();
     void OnTitleModeChanged();
     void OnClassModeChanged();
+    void OnActionChanged();
+    void OnButtonChosen();
 
 private:
     // The mode chosen in a drop-down.
@@ -62,8 +73,15 @@ private:
 
     // The rule as the controls stand now: the check's and the live line's.
     CRule RuleOfControls() const;
+    // A drop-down's entries, and its choice.
+    void FillCombo(int comboId, std::span<const WCHAR16* const> entries, int chosen);
+    int ChoiceOf(int comboId) const;
+    // The source window's buttons and message, offered for a rule that answers it.
+    void OfferSourceDialog();
 
     CRule m_newRule;
+    // The buttons the drop-down offers: text and id.
+    std::vector<std::pair<CString, int>> m_buttons;
     // The live line is computed only once the dialog shows its values.
     bool m_bMatchLineLive = false;
 };

@@ -53,7 +53,7 @@ TEST_F(HighDpi, DefaultColumnWidthsScaleAndStoredOnesStayAsStored) {
     EXPECT_EQ(rules.ColumnWidth(0), 75);
     EXPECT_EQ(rules.ColumnWidth(1), 123);
     EXPECT_EQ(rules.ColumnWidth(9), 113); // 75 at 96 DPI
-    EXPECT_EQ(rules.ColumnWidth(12), 83); // Closed: 55
+    EXPECT_EQ(rules.ColumnWidth(13), 83); // Closed: 55
     app.Command(1221);                    // History...
     HWND history = app.WaitDialog(L"History - Quellix by Velmora");
     ASSERT_NE(history, nullptr);

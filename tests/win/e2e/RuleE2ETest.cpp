@@ -125,7 +125,7 @@ TEST_F(RulesEndToEnd, RulesEditedAndDeletedInTheUiAreSavedAtExit) {
     RemoteListView rules = app.List(1000);
     ASSERT_TRUE(WaitFor([&] { return rules.Count() == 3; }));
     EXPECT_EQ(rules.Row(2), (std::vector<std::wstring>{L"3", L"", L"Last", L"-1280", L"5", L"", L"",
-                                                       L"", L"", L"-1", L"", L"", L"0"}));
+                                                       L"", L"", L"-1", L"", L"", L"Close", L"0"}));
 
     // Delete the second rule, then edit the first: Location on, delay 2000.
     rules.Select(1);
@@ -143,7 +143,7 @@ TEST_F(RulesEndToEnd, RulesEditedAndDeletedInTheUiAreSavedAtExit) {
     ASSERT_TRUE(WaitFor([&] { return rules.Cell(0, 9) == L"2000"; }));
     EXPECT_EQ(rules.Row(0),
               (std::vector<std::wstring>{L"1", L"", L"XY", L"10", L"20", L"100", L"200",
-                                         L"16cf0000", L"100", L"2000", L"", L"", L"0"}));
+                                         L"16cf0000", L"100", L"2000", L"", L"", L"Close", L"0"}));
 
     FileImage expected;
     expected.Int(2);

@@ -114,7 +114,7 @@ TEST(RulesToolEndToEnd, MatchShowsTheMatchedWindowAndClosesNothing) {
     const ToolRun list = RunTool(L"list");
     ASSERT_EQ(list.exitCode, 0u) << list.err;
     EXPECT_EQ(FieldsOfLine(list.out, "NoSuchClass"),
-              (std::vector<std::string>{"2", "NoSuchClass", "100", "yes", "foreground"}))
+              (std::vector<std::string>{"2", "NoSuchClass", "100", "Close", "yes", "foreground"}))
         << list.out;
 
     const ToolRun match = RunTool(L"match");

@@ -39,12 +39,13 @@ TEST_F(Startup, WithoutRegistryDataTheDefaultsApply) {
     EXPECT_FALSE(IsChecked(main, 1024));
     EXPECT_EQ(TextOf(main), L"Quellix by Velmora");
     EXPECT_EQ(app.ControlText(1018), L"");
-    // The rule list: the record's nine, Delay, Program, Name; the window list: the nine, Program.
-    const int widths[] = {50, 100, 100, 50, 50, 75, 75, 75, 75, 75, 100, 100};
+    // The rule list: the record's nine, Delay, Program, Name, Action; the window list: the nine,
+    // Program.
+    const int widths[] = {50, 100, 100, 50, 50, 75, 75, 75, 75, 75, 100, 100, 100};
     RemoteListView windows = app.List(1001), rules = app.List(1000);
     ASSERT_EQ(windows.Columns(), 10);
-    ASSERT_EQ(rules.Columns(), 13); // and "Closed"
-    for (int c = 0; c < 12; ++c) {
+    ASSERT_EQ(rules.Columns(), 14); // and "Closed"
+    for (int c = 0; c < 13; ++c) {
         if (c < 9) {
             EXPECT_EQ(windows.ColumnWidth(c), widths[c]) << c;
         }
