@@ -13,6 +13,9 @@ if(MINGW)
   # Small programs: no symbols in a release build (stripped by the linker; a later strip would
   # stamp the time into the file).
   add_link_options($<$<CONFIG:Release>:-s>)
+  # Functions and data that nothing calls or reads are left out (cmake/re2.cmake builds RE2 so).
+  add_compile_options(-ffunction-sections -fdata-sections)
+  add_link_options(-Wl,--gc-sections)
 endif()
 
 add_library(quellix_framework STATIC

@@ -2,7 +2,8 @@
 # Checks the release files in dist/ (scripts/release.sh --check runs it after making them):
 #   tests/release/check.sh VERSION
 # - each zip holds exactly its files, and its SHA256SUMS verifies;
-# - the programs carry the version, no build folder and no link time;
+# - the programs carry the version, no build folder and no link time; the x86 Quellix.exe is
+#   within 1 MiB;
 # - the winget and Scoop manifests validate against their schemas (packaging/schemas/) and the
 #   managers' own rules, every hash in them is its file's, and a wrong hash fails the check;
 # - the policy templates' zip holds the ADMX and its en-US ADML, well formed and complete;
@@ -63,6 +64,11 @@ for arch in x86 x64; do
     check "$name: no build folder inside" sh -c "! strings -a '$exe' | grep -F -e '$root' -e build/"
     check "$name: no link time in its header" same "$(pe_time "$exe")" 0
   done
+  if [ "$arch" = x86 ]; then
+    # The shipped program stays small: RE2 is built for size, unused code is left out.
+    size=$(stat -c %s "$work/$arch/Quellix.exe")
+    check "$arch: Quellix.exe is within 1 MiB ($size bytes)" test "$size" -le 1048576
+  fi
   check "$arch: Quellix.exe carries version $version" \
     sh -c "strings -a -el '$work/$arch/Quellix.exe' | grep -qx '$version'"
   if [ -z "${QUELLIX_SIGN_PKCS12:-}${QUELLIX_SIGN_CERT:-}${QUELLIX_UIACCESS:-}" ]; then
