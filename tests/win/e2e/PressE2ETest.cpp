@@ -113,10 +113,10 @@ TEST_F(Press, OfTwoBoxesWithOneCaptionOnlyTheOneWhoseMessageMatchesIsAnswered) {
 
 TEST_F(Press, AWindowIsMinimizedAndItsProgramKeepsRunning) {
     AddRule(L"--class QxMinimized --action minimize");
-    TargetSpec spec;
-    spec.caption = L"Minimized Target";
-    spec.cls = L"QxMinimized";
-    ASSERT_TRUE(targets.Start({spec}));
+    TargetSpec minimized;
+    minimized.caption = L"Minimized Target";
+    minimized.cls = L"QxMinimized";
+    ASSERT_TRUE(targets.Start({minimized}));
     ASSERT_TRUE(app.Start());
     targets.MakeForeground(0);
     EXPECT_TRUE(WaitFor([&] { return ::IsIconic(targets.Window(0)) != FALSE; }, 10000));
