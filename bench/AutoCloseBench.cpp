@@ -13,7 +13,7 @@ namespace {
 class CQuietSystem final : public IWindowSystem {
 public:
     const CWindowSnapshot* ReadWindow(HWND, CWindowOwner&) override { return nullptr; }
-    bool Act(HWND, ERuleAction, CString&) override { return true; }
+    CActOutcome Act(HWND, const CRule&) override { return {}; }
     void SetTimer(UINT_PTR, UINT) override { ++m_nTimers; }
     void KillTimer(UINT_PTR) override { --m_nTimers; }
     long long m_nTimers = 0;
