@@ -75,6 +75,7 @@ TEST_F(ToolTest, AddRefusesPatternsThatCannotWork) {
         {{"--title", "a(b", "--title-mode", "regex"}, "missing closing parenthesis"},
         {{"--class", "C", "--class-mode", "like"}, "expected is, contains"},
         {{"--class", "C", "--on", "foreground,later"}, "--on: expected"},
+        {{"--class", "C", "--on", "shown,shown"}, "--on: expected"},
         {{"--name", "only a name"}, "at least one criterion"},
         {{"--class", "C", "--action", "press"}, "needs the button's text or id"},
         {{"--class", "C", "--action", "press", "--button-id", "8"}, "a standard one"},

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -244,6 +245,24 @@ TEST(RuleBlock, ActionsRoundTripAndTheRecordsAloneLeaveThemInert) {
         window.rcWindow = RECT{1, 2, 301, 202};
         EXPECT_FALSE(MatchesRule(old.GetAt(i), window)) << i; // never closes what it presses
     }
+}
+
+TEST(RuleBlock, ATaggedNumberOfAnotherLengthIsDamage) {
+    CRuleSet set;
+    AddActions(set);
+    Bytes bytes = Store(set);
+    const size_t block = RecordsEnd(bytes);
+    // The first rule's action: tag 1, must be understood, 4 bytes; say 2, checksum kept sound.
+    const BYTE action[] = {1, 0, 1, 0, 4, 0, 0, 0};
+    const auto at = std::search(bytes.begin() + long(block), bytes.end(), action, action + 8);
+    ASSERT_NE(at, bytes.end());
+    at[4] = 2;
+    const size_t body = block + CRuleBlock::kHeaderSize;
+    const std::uint32_t crc = CRuleBlock::Crc32(bytes.data() + body, bytes.size() - body);
+    for (int k = 0; k < 4; ++k)
+        bytes[block + 12 + size_t(k)] = BYTE(crc >> (8 * k));
+    CRuleSet back;
+    EXPECT_NE(Load(bytes, back).View().find(_T("values no rule can have")), StringView::npos);
 }
 
 TEST(RuleBlock, ANewerCopysFieldsAreKeptAndOneThatMustBeUnderstoodMakesTheRuleInert) {
